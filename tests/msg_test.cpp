@@ -1,0 +1,297 @@
+// Tests of the message log: entry bytes, kinds and level, detail text bounds,
+// file names, rotation and waiting on a lock held by another process.
+#include "support/msg.h"
+
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/platform.h"
+
+namespace {
+
+time_t LocalClock(int year, int mon, int day, int hour, int min, int sec) {
+  struct tm tm = {};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = mon - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = min;
+  tm.tm_sec = sec;
+  tm.tm_isdst = -1;
+  return mktime(&tm);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+size_t CountEntries(const std::string& text) {
+  size_t n = 0;
+  for (size_t pos = 0; (pos = text.find("\xFE\r\n", pos)) != std::string::npos; pos += 3) ++n;
+  return n;
+}
+
+// The entry head at the fixed test clock, up to and including "MsgArt_____: ".
+const std::string kHead = "\xFE\r\nSystem-Date: 07.03.24\r\nSystem-Time: 09:05:02\r\nMsgArt_____: ";
+
+std::string Detail(const std::string& message, const std::string& funktion, int code) {
+  return "\r\nMessage____: " + message + "\r\nFunktion___: " + funktion +
+         "\r\nErrorCode__: " + std::to_string(code) + "\r\n";
+}
+
+class MsgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vkmsgXXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    ASSERT_EQ(mkdir((dir_ + "/Msg").c_str(), 0755), 0);
+    log_ = dir_ + "/Msg/Velmarkon.Txt";
+    old_ = dir_ + "/Msg/Velmarkon.old";
+    Plat_SetClock(LocalClock(2024, 3, 7, 9, 5, 2));
+    Msg_Init(7, log_.c_str());
+  }
+  void TearDown() override {
+    Plat_SetClock(0);
+    Msg_Init(0, nullptr);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+  std::string dir_;
+  std::string log_;
+  std::string old_;
+};
+
+TEST_F(MsgTest, EntriesAreAppendedByteForByte) {
+  LogEntry entry = {"Apk_Dnl", "S\xE4tze nicht gefunden", FMSG, 1403, nullptr, 0, nullptr};
+  Msg_Write(&entry);
+  Msg_Report("Download_Main", "", -1);
+
+  EXPECT_EQ(ReadFile(log_),
+            "\xFE\r\n"
+            "System-Date: 07.03.24\r\n"
+            "System-Time: 09:05:02\r\n"
+            "MsgArt_____: FMSG \r\n"
+            "Message____: S\xE4tze nicht gefunden\r\n"
+            "Funktion___: Apk_Dnl\r\n"
+            "ErrorCode__: 1403\r\n"
+            "\xFE\r\n"
+            "System-Date: 07.03.24\r\n"
+            "System-Time: 09:05:02\r\n"
+            "MsgArt_____: FMSG \r\n"
+            "Message____: \r\n"
+            "Funktion___: Download_Main\r\n"
+            "ErrorCode__: -1\r\n");
+  EXPECT_EQ(Msg_Count(), 2);
+}
+
+TEST_F(MsgTest, KindsAndLevel) {
+  const std::string data("D\0ta", 4);
+  struct Case {
+    int32_t level;
+    int32_t art;
+    bool written;
+    std::string kind_text;
+    std::string tail;  // after the detail text
+  };
+  const Case cases[] = {
+      {7, WMSG, false, "", ""},
+      {7, CMSG, false, "", ""},
+      {7, 0, false, "", ""},
+      {0, FMSG, false, "", ""},
+      {7, FMSG | WMSG, true, "FMSG WMSG ", ""},
+      {7, DMSG | FMSG, true, "DMSG FMSG ", data + "\r\n"},
+      {7, SMSG, true, "SMSG ", "\r\n\r\n"},
+      {7, -1, true, "DMSG SMSG FMSG WMSG CMSG ", data + "\r\n\r\n\r\n"},
+      {FMSG, DMSG | FMSG, true, "DMSG FMSG ", ""},
+      {31, CMSG, true, "CMSG ", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "level " << c.level << " MsgArt " << c.art);
+    unlink(log_.c_str());
+    Msg_Init(c.level, log_.c_str());
+    LogEntry entry = {"Fn", "Text", c.art, 5, data.data(), 4, "system"};
+    Msg_Write(&entry);
+    if (!c.written) {
+      EXPECT_FALSE(Exists(log_));
+      EXPECT_EQ(Msg_Count(), 0);
+      continue;
+    }
+    EXPECT_EQ(ReadFile(log_), kHead + c.kind_text + Detail("Text", "Fn", 5) + c.tail);
+    EXPECT_EQ(Msg_Count(), 1);
+  }
+}
+
+TEST_F(MsgTest, DetailTextStaysWithinItsBuffer) {
+  const std::string long_msg(150, 'm');
+  const std::string long_fn(150, 'f');
+  struct Case {
+    std::string message;
+    std::string funktion;
+    int32_t code;
+    std::string expected_message;
+    std::string expected_funktion;
+  };
+  // 99 characters in all: 47 fixed, the code, the rest shared.
+  const Case cases[] = {
+      {"", "ReadFile", 0, "", "ReadFile"},
+      {"x", "", INT_MIN, "x", ""},
+      {std::string(37, 'm'), "Download_Main", -1, std::string(37, 'm'),
+       "Download_Main"},  // just fits
+      {long_msg, "Download_Main", -1, std::string(99 - 47 - 2 - 13, 'm'), "Download_Main"},
+      {"kurz", long_fn, 0, "kurz", std::string(99 - 47 - 1 - 4, 'f')},
+      {long_msg, long_fn, INT_MIN, std::string(21, 'm'), std::string(20, 'f')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected_message + "/" + c.expected_funktion);
+    unlink(log_.c_str());
+    Msg_Report(c.funktion.c_str(), c.message.c_str(), c.code);
+    std::string detail = Detail(c.expected_message, c.expected_funktion, c.code);
+    EXPECT_LE(detail.size(), 99u);
+    EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + detail);
+  }
+}
+
+TEST_F(MsgTest, NullTextsAreWrittenEmpty) {
+  LogEntry entry = {nullptr, nullptr, FMSG, 7, nullptr, 0, nullptr};
+  Msg_Write(&entry);
+  Msg_Write(nullptr);
+  EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + Detail("", "", 7));
+}
+
+TEST(MsgNames, RotationNameAndLimits) {
+  struct Case {
+    std::string name;
+    bool accepted;
+    std::string old_name;
+  };
+  const Case cases[] = {
+      {"./Msg/Velmarkon.Txt", true, "./Msg/Velmarkon.old"},
+      {"msg.dat", true, "msg.old"},
+      {"a.b/log", true, "a.b/log.old"},
+      {"x.tar.gz", true, "x.tar.old"},
+      {"./log", true, "./log.old"},
+      {std::string(60, 'a') + ".Txt", true, std::string(60, 'a') + ".old"},
+      {std::string(61, 'a') + ".Txt", false, ""},
+      {std::string(62, 'a'), true, std::string(62, 'a') + ".old"},
+      {std::string(63, 'a'), false, ""},
+      {std::string(63, 'a') + ".", false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Msg_Init(7, "prev.log");
+    Msg_Init(7, c.name.c_str());
+    EXPECT_EQ(Msg_FileName(), c.accepted ? c.name : std::string("prev.log"));
+    EXPECT_EQ(Msg_OldFileName(), c.accepted ? c.old_name : std::string("prev.old"));
+  }
+  Msg_Init(7, nullptr);
+  EXPECT_STREQ(Msg_FileName(), "msg.dat");
+  EXPECT_STREQ(Msg_OldFileName(), "msg.old");
+  Msg_Init(7, "x.log");
+  Msg_Init(7, "");
+  EXPECT_STREQ(Msg_FileName(), "msg.dat");
+  Msg_Init(0, nullptr);
+}
+
+TEST_F(MsgTest, DefaultFileIsMsgDatInWorkingDirectory) {
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir(dir_.c_str()), 0);
+  Msg_Init(7, nullptr);
+  Msg_Report("Fn", "default", 3);
+  std::string content = ReadFile(dir_ + "/msg.dat");
+  ASSERT_EQ(chdir(cwd), 0);
+  EXPECT_EQ(content, kHead + "FMSG " + Detail("default", "Fn", 3));
+}
+
+TEST_F(MsgTest, RotatesOnTheEntryAfterThe3001st) {
+  {
+    std::ofstream stale(old_, std::ios::binary);
+    stale << "stale";
+  }
+  char text[16];
+  for (int i = 1; i <= 3001; ++i) {
+    snprintf(text, sizeof text, "E%d", i);
+    Msg_Report("Fn", text, i);
+  }
+  EXPECT_EQ(Msg_Count(), 3001);
+  EXPECT_EQ(ReadFile(old_), "stale");
+  std::string first = ReadFile(log_);
+  EXPECT_EQ(CountEntries(first), 3001u);
+
+  Msg_Report("Fn", "E3002", 3002);
+  EXPECT_EQ(Msg_Count(), 1);
+  EXPECT_EQ(ReadFile(old_), first);
+  EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + Detail("E3002", "Fn", 3002));
+}
+
+TEST_F(MsgTest, RotationOfAMissingLogStartsANewOne) {
+  for (int i = 0; i < 3001; ++i) Msg_Report("Fn", "x", i);
+  unlink(log_.c_str());
+  Msg_Report("Fn", "after", 0);
+  EXPECT_EQ(Msg_Count(), 1);
+  EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + Detail("after", "Fn", 0));
+  EXPECT_FALSE(Exists(old_));
+}
+
+TEST_F(MsgTest, UnwritableLogDropsTheEntry) {
+  Msg_Init(7, (dir_ + "/missing/log.txt").c_str());
+  Msg_Report("Fn", "lost", 1);
+  EXPECT_EQ(Msg_Count(), 0);
+  EXPECT_FALSE(Exists(dir_ + "/missing/log.txt"));
+}
+
+TEST_F(MsgTest, WaitsWhileAnotherProcessHoldsTheLog) {
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int fd = open(log_.c_str(), O_RDWR | O_CREAT, 0644);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
+    if (write(ready[1], "x", 1) != 1) _exit(1);
+    usleep(700 * 1000);
+    if (write(fd, "held\r\n", 6) != 6) _exit(1);
+    _exit(0);  // the lock goes with the process
+  }
+  close(ready[1]);
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  close(ready[0]);
+
+  auto start = std::chrono::steady_clock::now();
+  Msg_Report("Fn", "waited", 9);
+  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - start)
+                    .count();
+
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_GE(waited, 333);
+  EXPECT_EQ(Msg_Count(), 1);
+  EXPECT_EQ(ReadFile(log_), "held\r\n" + kHead + "FMSG " + Detail("waited", "Fn", 9));
+}
+
+}  // namespace
