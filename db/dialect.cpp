@@ -1,0 +1,49 @@
+// The rewrite table that turns the program's statement texts into the SQL of
+// each database it runs on.
+#include "db/dialect.h"
+
+#include <regex>
+
+namespace {
+
+struct Rewrite {
+  Dialect dialect;
+  const char* pattern;
+  const char* replacement;
+};
+
+// Applied in this order; patterns are case-insensitive.
+const Rewrite kRewrites[] = {
+    // SQLite keeps dates as text 'YYYY-MM-DD HH:MM:SS' in local time; the
+    // vk_ functions (db/sqlite_functions.cpp) read and write that form. A
+    // column compared with today is normalised first, so that a date stored
+    // as 'YYYY-MM-DD' alone reads as its midnight.
+    {DIALECT_SQLITE, R"((\w+)\s*(<=|>=|<|>|=)\s*trunc\(sysdate\))", "vk_date($1)$2vk_today()"},
+    {DIALECT_SQLITE, R"(trunc\(sysdate\))", "vk_today()"},
+    {DIALECT_SQLITE, R"(\bsysdate\b)", "vk_sysdate()"},
+    {DIALECT_SQLITE, R"(\bTO_CHAR\()", "vk_to_char("},
+    {DIALECT_SQLITE, R"(\bTO_DATE\()", "vk_to_date("},
+};
+
+const std::regex& IntoList() {
+  static const std::regex re(R"(\s+into\s+:b\d+(:b\d+)?(\s*,\s*:b\d+(:b\d+)?)*\s+)",
+                             std::regex::icase);
+  return re;
+}
+
+const std::regex& Placeholder() {
+  static const std::regex re(R"(:b\d+)");
+  return re;
+}
+
+}  // namespace
+
+std::string Dialect_Translate(Dialect d, const char* oracle_text) {
+  std::string s = std::regex_replace(oracle_text, IntoList(), " ");
+  s = std::regex_replace(s, Placeholder(), "?");
+  for (const Rewrite& r : kRewrites) {
+    if (r.dialect != d) continue;
+    s = std::regex_replace(s, std::regex(r.pattern, std::regex::icase), r.replacement);
+  }
+  return s;
+}

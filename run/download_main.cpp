@@ -1,0 +1,158 @@
+// The run driver: opens the log, connects, takes the run's stamp, reads the
+// command line, dispatches the table downloads in their fixed order and ends
+// the run with a commit and an exit status.
+#include "run/download_main.h"
+
+#include <cstring>
+
+#include "db/session.h"
+#include "support/datetime.h"
+#include "support/msg.h"
+#include "support/text.h"
+
+namespace {
+
+const char* const kKeywords[] = {"Kvs501Apk", "Kvs504App", "Kvs530Apg", "Kvs531Apl",
+                                 "Kvs521Ubg", "Kvs510Prv", "Kvs537Ksg", "ALL"};
+
+bool KnownKeyword(const char* kw) {
+  for (const char* k : kKeywords)
+    if (strcmp(kw, k) == 0) return true;
+  return false;
+}
+
+// The values one run works with.
+struct Run {
+  char date[40];
+  char time[9];
+  char marker[9];
+  char keyword[10];
+  UpdateRequest req;
+  int32_t result;
+  const DownloadEntries* e;
+};
+
+// A step's result: the first non-zero result of the run is the one it ends
+// with, so that a later success cannot hide an earlier failure.
+void Keep(Run* r, int32_t rc) {
+  if (r->result == 0) r->result = rc;
+}
+
+// An entry the program was built without cannot run: that is a failure.
+bool Wired(const void* entry, const char* name, Run* r) {
+  if (entry) return true;
+  Msg_Report(name, "nicht verfuegbar", -1);
+  Keep(r, -1);
+  return false;
+}
+
+void Table(Run* r, TableDnl dnl, const char* name) {
+  if (Wired(reinterpret_cast<const void*>(dnl), name, r)) Keep(r, dnl(r->date, r->time, r->marker));
+}
+
+void Ranged(Run* r, RangeSel sel, const char* sel_name, char* from, char* to, TableDnl dnl,
+            const char* name) {
+  if (Wired(reinterpret_cast<const void*>(sel), sel_name, r)) sel(r->marker, from, to);
+  Table(r, dnl, name);
+}
+
+void Dispatch(Run* r) {
+  const DownloadEntries* e = r->e;
+  UpdateRequest* q = &r->req;
+  const bool all = strcmp(r->keyword, "ALL") == 0;
+  auto is = [r](const char* k) { return strcmp(r->keyword, k) == 0; };
+
+  if (is("Kvs501Apk")) Table(r, e->Apk_Dnl, "Apk_Dnl");
+  if (all && SortsAfterBlanks(q->UpdAkv, 12))
+    Ranged(r, e->Auk_To_Apk, "Auk_To_Apk", q->UpdAkv, q->UpdAkb, e->Apk_Dnl, "Apk_Dnl");
+  if (is("Kvs504App")) Table(r, e->App_Dnl, "App_Dnl");
+  if (all && SortsAfterBlanks(q->UpdAav, 12)) {
+    if (Wired(reinterpret_cast<const void*>(e->App_Sel), "App_Sel", r))
+      e->App_Sel(r->marker, q->UpdAav, q->UpdAab, q->UpdApv, q->UpdApb);
+    Table(r, e->App_Dnl, "App_Dnl");
+  }
+  if (is("Kvs530Apg")) Table(r, e->Apg_Dnl, "Apg_Dnl");
+  if (all && SortsAfterBlanks(q->UpdAgv, 10))
+    Ranged(r, e->Apg_Sel, "Apg_Sel", q->UpdAgv, q->UpdAgb, e->Apg_Dnl, "Apg_Dnl");
+  if (is("Kvs531Apl")) Table(r, e->Apl_Dnl, "Apl_Dnl");
+  if (all && SortsAfterBlanks(q->UpdAlv, 10))
+    Ranged(r, e->Apl_Sel, "Apl_Sel", q->UpdAlv, q->UpdAlb, e->Apl_Dnl, "Apl_Dnl");
+  if (is("Kvs521Ubg")) Table(r, e->Ubg_Dnl, "Ubg_Dnl");
+  if (all && SortsAfterBlanks(q->UpdUgv, 5))
+    Ranged(r, e->Ubg_Sel, "Ubg_Sel", q->UpdUgv, q->UpdUgb, e->Ubg_Dnl, "Ubg_Dnl");
+  if (is("Kvs510Prv")) Table(r, e->Prv_Dnl, "Prv_Dnl");
+  if (all && SortsAfterBlanks(q->UpdPvv, 8))
+    Ranged(r, e->Prv_Sel, "Prv_Sel", q->UpdPvv, q->UpdPvb, e->Prv_Dnl, "Prv_Dnl");
+  if (is("Kvs537Ksg")) Table(r, e->Ksg_Dnl, "Ksg_Dnl");
+  if (all && SortsAfterBlanks(q->UpdKsv, 5)) Table(r, e->Ksg_Dnl, "Ksg_Dnl");
+  if (all && Wired(reinterpret_cast<const void*>(e->Upd_PKeyUpd), "Upd_PKeyUpd", r)) {
+    int32_t rc = e->Upd_PKeyUpd();
+    if (rc != 0) Msg_Report("Download_Main", "Upd_PKeyUpd", rc);
+    Keep(r, rc);
+  }
+}
+
+// Reads the update request; its result is the run result.
+void ReadRequest(Run* r) {
+  if (!Wired(reinterpret_cast<const void*>(r->e->Upd_PKeyReadk), "Upd_PKeyReadk", r)) return;
+  r->result = r->e->Upd_PKeyReadk(&r->req);
+  if (r->result != 0)
+    Msg_Report("Download_Main", "Upd_PKeyReadk", r->result);
+  else
+    CopyText(r->keyword, "ALL");
+}
+
+}  // namespace
+
+bool SortsAfterBlanks(const char* field, int n) {
+  for (int i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(field[i]);
+    if (c != ' ') return c > ' ';  // NUL: the field is the shorter, it sorts first
+  }
+  return field[n] != '\0';  // n blanks and more: longer sorts after
+}
+
+int ExitStatus(int32_t result) {
+  int low = static_cast<int>(static_cast<uint32_t>(result) & 0xffu);
+  return result != 0 && low == 0 ? 1 : low;
+}
+
+int Download_Main(int argc, const char* const* argv, const DownloadEntries* entries) {
+  Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+
+  int32_t rc = dbConnect();
+  if (rc != 0) {
+    // A run that could not connect did nothing: that must not read as success.
+    Msg_Report("dbConnect", "Connect mit DB fehlgeschlagen", rc);
+    return ExitStatus(rc);
+  }
+
+  static Run r;
+  memset(&r, 0, sizeof r);
+  r.e = entries;
+  r.result = Get_DateTime(r.date, r.time, 3);
+
+  const int nargs = argc - 1;
+  if (nargs == 2 || nargs == 1) {
+    CopyText(r.marker, argv[1]);
+    if (nargs == 2) CopyText(r.keyword, argv[2]);
+    // The explicit "ALL" is an update-request run like the one-argument form.
+    if (nargs == 1 || strcmp(r.keyword, "ALL") == 0) ReadRequest(&r);
+  } else {
+    Msg_Report("Download_Main", "Anzahl der Parametern", -1);
+    r.result = -1;
+  }
+
+  if (r.result == 0 && !KnownKeyword(r.keyword)) {
+    Msg_Report("Get_Download", "Download->unbekannte Tabelle", 0);
+    r.result = -1;
+  }
+
+  if (r.result != 0)
+    Msg_Report("Download_Main", "fehlerhaft beendet", r.result);
+  else
+    Dispatch(&r);
+
+  dbCommit();
+  return ExitStatus(r.result);
+}

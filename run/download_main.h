@@ -1,0 +1,41 @@
+// The run driver: one run of the download program from start to exit status.
+#pragma once
+
+#include <cstdint>
+
+#include "db/upd.h"
+
+// Every table download takes the run date (yyyymmdd), the run time (HHMMSS)
+// and the download marker.
+using TableDnl = int32_t (*)(const char* date, const char* time, const char* marker);
+// Re-marking steps take the marker and range buffers of the update request.
+using RangeSel = void (*)(const char* marker, char* from, char* to);
+using OperationSel = void (*)(const char* marker, char* order_from, char* order_to,
+                              char* op_from, char* op_to);
+
+// What the driver calls. The program's build wires the real operations
+// (run/entries.cpp); tests put doubles in their place.
+struct DownloadEntries {
+  TableDnl Apk_Dnl, App_Dnl, Apg_Dnl, Apl_Dnl, Ubg_Dnl, Prv_Dnl, Ksg_Dnl;
+  RangeSel Auk_To_Apk;
+  OperationSel App_Sel;
+  RangeSel Apg_Sel, Apl_Sel, Ubg_Sel, Prv_Sel;
+  int32_t (*Upd_PKeyReadk)(UpdateRequest* req);
+  int32_t (*Upd_PKeyUpd)();
+};
+
+extern const DownloadEntries kProgramEntries;
+
+#define MSG_FILE_PATH "./Msg/Velmarkon.Txt"
+
+// argv[0] is the program name. Returns the process exit status.
+int Download_Main(int argc, const char* const* argv, const DownloadEntries* entries);
+
+// The exit status of a run result: its low 8 bits, except that a non-zero
+// result whose low 8 bits are 0 gives 1.
+int ExitStatus(int32_t result);
+
+// Byte-wise comparison of a NUL-terminated field with n blanks: true when the
+// field sorts after them (some character above the blank at its first
+// non-blank position within the first n, or more than n blanks).
+bool SortsAfterBlanks(const char* field, int n);

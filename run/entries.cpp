@@ -1,0 +1,22 @@
+// The operations the program's run driver calls. An entry is wired here when
+// its table download is built; an entry left empty makes the driver report
+// the step as not available and the run fail.
+#include "run/download_main.h"
+
+const DownloadEntries kProgramEntries = {
+    /*Apk_Dnl=*/nullptr,
+    /*App_Dnl=*/nullptr,
+    /*Apg_Dnl=*/nullptr,
+    /*Apl_Dnl=*/nullptr,
+    /*Ubg_Dnl=*/nullptr,
+    /*Prv_Dnl=*/nullptr,
+    /*Ksg_Dnl=*/nullptr,
+    /*Auk_To_Apk=*/nullptr,
+    /*App_Sel=*/nullptr,
+    /*Apg_Sel=*/nullptr,
+    /*Apl_Sel=*/nullptr,
+    /*Ubg_Sel=*/nullptr,
+    /*Prv_Sel=*/nullptr,
+    /*Upd_PKeyReadk=*/nullptr,
+    /*Upd_PKeyUpd=*/nullptr,
+};

@@ -1,0 +1,134 @@
+// Working trees for tests (see test_env.h).
+#include "tests/test_env.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "db/session.h"
+#include "support/ini_writer.h"
+
+namespace fs = std::filesystem;
+
+TestTree::TestTree() {
+  char tmpl[] = "/tmp/vktest.XXXXXX";
+  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+  root_ = tmpl;
+  work_ = root_ + "/site/bde/prog/download";
+  fs::create_directories(work_ + "/Msg");
+  fs::create_directories(root_ + "/files");
+  fs::create_directories(root_ + "/site/bde/prog/Comm/Buff");
+  old_cwd_ = fs::current_path().string();
+  fs::current_path(work_);
+}
+
+TestTree::~TestTree() {
+  dbDisconnect();
+  std::error_code ec;
+  fs::current_path(old_cwd_, ec);
+  fs::remove_all(root_, ec);
+}
+
+void TestTree::WriteConfig(const char* login, const char* pass, const char* net8) {
+  std::string path = root_ + "/files/korvantis.ini";
+  if (IniW_SetEntry(path.c_str(), "LOGIN", login) != INIW_OK ||
+      IniW_SetEntry(path.c_str(), "PASS", pass) != INIW_OK ||
+      IniW_SetEntry(path.c_str(), "NET8", net8) != INIW_OK)
+    throw std::runtime_error("cannot write the configuration file");
+}
+
+void TestTree::CreateDb() {
+  std::string schema = ReadFileBytes(std::string(VK_SOURCE_DIR) + "/schema/sqlite.sql");
+  Exec(schema);
+  WriteConfig("bde", "secret", "sqlite:bde.db");
+}
+
+void TestTree::Connect() {
+  CreateDb();
+  if (Db_ConnectWith("bde", "secret", "sqlite:bde.db") != 0)
+    throw std::runtime_error("cannot connect to the test database");
+}
+
+namespace {
+sqlite3* OpenDb(const std::string& path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) throw std::runtime_error("sqlite3_open");
+  sqlite3_busy_timeout(db, 10000);
+  return db;
+}
+}  // namespace
+
+void TestTree::Exec(const std::string& sql) const {
+  sqlite3* db = OpenDb(dbPath());
+  char* err = nullptr;
+  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+  std::string msg = err ? err : "";
+  sqlite3_free(err);
+  sqlite3_close(db);
+  if (rc != SQLITE_OK) throw std::runtime_error("test SQL failed: " + msg + " in " + sql);
+}
+
+std::vector<std::vector<std::string>> TestTree::Query(const std::string& sql) const {
+  sqlite3* db = OpenDb(dbPath());
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+    std::string msg = sqlite3_errmsg(db);
+    sqlite3_close(db);
+    throw std::runtime_error("test query failed: " + msg);
+  }
+  std::vector<std::vector<std::string>> rows;
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    std::vector<std::string> row;
+    for (int i = 0; i < sqlite3_column_count(st); ++i) {
+      const unsigned char* v = sqlite3_column_text(st, i);
+      row.push_back(v ? reinterpret_cast<const char*>(v) : "<NULL>");
+    }
+    rows.push_back(row);
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return rows;
+}
+
+std::string TestTree::Value(const std::string& sql) const {
+  auto rows = Query(sql);
+  if (rows.empty() || rows[0].empty()) return "<none>";
+  return rows[0][0];
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << data;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat sb;
+  return stat(path.c_str(), &sb) == 0;
+}
+
+std::vector<std::string> LogEntries(const std::string& path) {
+  std::vector<std::string> out;
+  std::istringstream in(ReadFileBytes(path));
+  std::string line, msg, fn;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("Message____: ", 0) == 0) msg = line.substr(13);
+    if (line.rfind("Funktion___: ", 0) == 0) fn = line.substr(13);
+    if (line.rfind("ErrorCode__: ", 0) == 0) out.push_back(fn + "|" + msg + "|" + line.substr(13));
+  }
+  return out;
+}
