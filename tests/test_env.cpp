@@ -13,6 +13,8 @@
 #include <stdexcept>
 
 #include "db/session.h"
+#include "sendbuf/snddnl.h"
+#include "support/platform.h"
 #include "support/ini_writer.h"
 
 namespace fs = std::filesystem;
@@ -30,6 +32,7 @@ TestTree::TestTree() {
 }
 
 TestTree::~TestTree() {
+  SndDnl_Close();
   dbDisconnect();
   std::error_code ec;
   fs::current_path(old_cwd_, ec);
@@ -101,6 +104,19 @@ std::string TestTree::Value(const std::string& sql) const {
   auto rows = Query(sql);
   if (rows.empty() || rows[0].empty()) return "<none>";
   return rows[0][0];
+}
+
+std::string DateText(int days_from_today) {
+  struct tm tm;
+  Plat_LocalTime(Plat_Now(), &tm);
+  tm.tm_mday += days_from_today;
+  tm.tm_hour = 12;  // away from a change of daylight saving time
+  tm.tm_isdst = -1;
+  mktime(&tm);
+  char buf[32];
+  snprintf(buf, sizeof buf, "%04d-%02d-%02d 00:00:00", tm.tm_year + 1900, tm.tm_mon + 1,
+           tm.tm_mday);
+  return buf;
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -38,6 +38,10 @@ class TestTree {
   std::string root_, work_, old_cwd_;
 };
 
+// Local date days_from_today days from today as 'YYYY-MM-DD HH:MM:SS'
+// (midnight), for test rows whose validity depends on today.
+std::string DateText(int days_from_today);
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& data);
 bool FileExists(const std::string& path);
