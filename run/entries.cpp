@@ -3,6 +3,8 @@
 // the step as not available and the run fail.
 #include "run/download_main.h"
 
+#include "download/ksg.h"
+
 const DownloadEntries kProgramEntries = {
     /*Apk_Dnl=*/nullptr,
     /*App_Dnl=*/nullptr,
@@ -10,7 +12,7 @@ const DownloadEntries kProgramEntries = {
     /*Apl_Dnl=*/nullptr,
     /*Ubg_Dnl=*/nullptr,
     /*Prv_Dnl=*/nullptr,
-    /*Ksg_Dnl=*/nullptr,
+    /*Ksg_Dnl=*/Ksg_Dnl,
     /*Auk_To_Apk=*/nullptr,
     /*App_Sel=*/nullptr,
     /*Apg_Sel=*/nullptr,
