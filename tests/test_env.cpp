@@ -113,7 +113,7 @@ std::string DateText(int days_from_today) {
   tm.tm_hour = 12;  // away from a change of daylight saving time
   tm.tm_isdst = -1;
   mktime(&tm);
-  char buf[32];
+  char buf[64];
   snprintf(buf, sizeof buf, "%04d-%02d-%02d 00:00:00", tm.tm_year + 1900, tm.tm_mon + 1,
            tm.tm_mday);
   return buf;
