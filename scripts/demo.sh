@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the program and runs it on a demo working tree with an embedded
+# database: demo/site/bde/prog/download is the working folder, its
+# configuration is demo/files/korvantis.ini (../../../../files from there),
+# its send buffers land in demo/site/bde/prog/Comm/Buff.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$(pwd)
+scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELMARKON_TESTS=OFF >/dev/null
+cmake --build build -j"$(nproc)" >/dev/null
+bin=$top/build
+
+rm -rf demo
+work=demo/site/bde/prog/download
+mkdir -p demo/files "$work/Msg" demo/site/bde/prog/Comm/Buff
+"$bin/velmarkon-ini" set demo/files/korvantis.ini LOGIN bde >/dev/null
+"$bin/velmarkon-ini" set demo/files/korvantis.ini PASS demo >/dev/null
+"$bin/velmarkon-ini" set demo/files/korvantis.ini NET8 sqlite:bde.db >/dev/null
+sqlite3 "$work/bde.db" < schema/sqlite.sql
+for f in schema/demo/*.sql; do sqlite3 "$work/bde.db" < "$f"; done
+cd "$work"
+
+say() { printf '\n=== %s\n' "$*"; }
+query() { sqlite3 -header -column bde.db "$1"; }
+run() {
+  say "velmarkon $*"
+  set +e
+  "$bin/velmarkon" "$@"
+  echo "exit status $?"
+  set -e
+}
+
+say "configuration file (../../../../files/korvantis.ini), as the program reads it"
+"$bin/velmarkon-ini" show ../../../../files/korvantis.ini
+say "terminal groups"
+query "SELECT CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1, CfgVn2, CfgBi2 FROM Kvs557Cfg"
+say "cost centres and production areas"
+query "SELECT KstNum, KstBez FROM o1003Kststelle"
+query "SELECT FbeFbe, FbeBez, FbeTyp FROM Kvs559Fbe"
+
+for extra in "$top"/scripts/demo.d/*.sh; do
+  [ -e "$extra" ] && . "$extra"
+done
+
+run DEMO Kvs537Ksg
+run DEMO kvs537ksg
+
+say "send buffers"
+ls -l ../Comm/Buff
+for f in ../Comm/Buff/*.buf; do
+  say "$f, raw"
+  cat "$f"
+  say "$f, decoded"
+  "$bin/velmarkon-show" "$f"
+done
+say "message log (./Msg/Velmarkon.Txt)"
+if [ -f Msg/Velmarkon.Txt ]; then iconv -f WINDOWS-1252 -t UTF-8 Msg/Velmarkon.Txt | tr -d '\r'; fi
