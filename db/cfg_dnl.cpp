@@ -1,9 +1,8 @@
 // Terminal configuration: the search for the groups that serve a production
 // area.
-#include "db/cfg.h"
-
 #include <cstring>
 
+#include "db/cfg.h"
 #include "db/sql.h"
 
 namespace {
@@ -29,11 +28,11 @@ int32_t Cfg_Open(const char* key) {
 
 int32_t Cfg_Fetch(CfgRow* row) {
   CfgRow& r = h_row;
-  HostVar out[] = {HvI32(&r.CfgDta), HvStr(r.CfgIP),  HvStr(r.CfgPrt), HvStr(r.CfgBez),
+  HostVar out[] = {HvI32(&r.CfgDta), HvStr(r.CfgIP),   HvStr(r.CfgPrt), HvStr(r.CfgBez),
                    HvStr(r.CfgTxt),  HvI32(&r.CfgKr1), HvStr(r.CfgVn1), HvStr(r.CfgBi1),
-                   HvStr(r.CfgBz1),  HvStr(r.CfgVn2), HvStr(r.CfgBi2), HvStr(r.CfgBz2),
-                   HvStr(r.CfgVn3),  HvStr(r.CfgBi3), HvStr(r.CfgBz3), HvStr(r.CfgVn4),
-                   HvStr(r.CfgBi4),  HvStr(r.CfgBz4), HvStr(r.CfgVn5), HvStr(r.CfgBi5),
+                   HvStr(r.CfgBz1),  HvStr(r.CfgVn2),  HvStr(r.CfgBi2), HvStr(r.CfgBz2),
+                   HvStr(r.CfgVn3),  HvStr(r.CfgBi3),  HvStr(r.CfgBz3), HvStr(r.CfgVn4),
+                   HvStr(r.CfgBi4),  HvStr(r.CfgBz4),  HvStr(r.CfgVn5), HvStr(r.CfgBi5),
                    HvStr(r.CfgBz5),  HvI32(&r.CfgSta), HvStr(h_dat),    HvStr(r.CfgErf)};
   int32_t rc = Sql_Fetch(&s_search, out);
   if (rc == 0) {

@@ -11,7 +11,8 @@ namespace {
 SqlStmt s_apg_read(
     "select KsgApg ,KsgKst into :b0:b1,:b2:b3  from Kvs537Ksg where ((KsgApg=:b0 and "
     "KsgGvo<=trunc(sysdate)) and (KsgGbi>trunc(sysdate) or KsgGbi is null ))");
-SqlStmt s_dnl("select KstNum ,FbeFbe  from o1003Kststelle ,Kvs559Fbe where FbeTyp=1 order by FbeFbe");
+SqlStmt s_dnl(
+    "select KstNum ,FbeFbe  from o1003Kststelle ,Kvs559Fbe where FbeTyp=1 order by FbeFbe");
 
 // Host variables of the module.
 char h_apg[11];

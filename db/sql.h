@@ -18,15 +18,15 @@
 // Result codes, the same on every back end.
 enum : int32_t {
   SQL_OK = 0,
-  SQL_NOTFOUND = 1403,          // no row; end of fetch; change touched no row
-  SQL_TOO_MANY_ROWS = -2112,    // single-row select found several rows
-  SQL_UNIQUE = -1,              // unique key violated
-  SQL_COLUMN_UNKNOWN = -904,    // invalid identifier
-  SQL_TABLE_UNKNOWN = -942,     // table or view does not exist
-  SQL_CURSOR_INVALID = -1001,   // fetch or close of a cursor that is not open
-  SQL_LOGIN_REFUSED = -1017,    // login refused (also: login text too long)
-  SQL_NULL_NOT_ALLOWED = -1400, // NULL into a NOT NULL column
-  SQL_INVALID_DATE = -1861,     // text does not match its date mask
+  SQL_NOTFOUND = 1403,           // no row; end of fetch; change touched no row
+  SQL_TOO_MANY_ROWS = -2112,     // single-row select found several rows
+  SQL_UNIQUE = -1,               // unique key violated
+  SQL_COLUMN_UNKNOWN = -904,     // invalid identifier
+  SQL_TABLE_UNKNOWN = -942,      // table or view does not exist
+  SQL_CURSOR_INVALID = -1001,    // fetch or close of a cursor that is not open
+  SQL_LOGIN_REFUSED = -1017,     // login refused (also: login text too long)
+  SQL_NULL_NOT_ALLOWED = -1400,  // NULL into a NOT NULL column
+  SQL_INVALID_DATE = -1861,      // text does not match its date mask
   SQL_EOF_COMMUNICATION = -3113,
   SQL_NOT_CONNECTED = -3114,
   SQL_VALUE_TOO_LARGE = -12899,

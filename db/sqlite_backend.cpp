@@ -23,8 +23,8 @@
 namespace {
 
 struct Prepared {
-  sqlite3* conn = nullptr;        // the main connection, or the cursor's own
-  bool own_conn = false;          // cursor connection, closed with the statement
+  sqlite3* conn = nullptr;  // the main connection, or the cursor's own
+  bool own_conn = false;    // cursor connection, closed with the statement
   sqlite3_stmt* stmt = nullptr;
   sqlite3_stmt* release = nullptr;  // after a rollback to a savepoint: its release
   bool open = false;                // cursor: opened and not closed
@@ -106,8 +106,8 @@ class SqliteBackend final : public DbBackend {
       p->own_conn = true;
     }
     std::string sql = Dialect_Translate(DIALECT_SQLITE, st->text);
-    int rc = sqlite3_prepare_v3(p->conn, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &p->stmt,
-                                nullptr);
+    int rc =
+        sqlite3_prepare_v3(p->conn, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &p->stmt, nullptr);
     int32_t code = rc == SQLITE_OK ? SQL_OK : MapError(p->conn, rc);
     if (code == SQL_OK && strncasecmp(sql.c_str(), "rollback", 8) == 0) {
       // Releasing the savepoint after rolling back to it ends the empty
@@ -160,7 +160,9 @@ class SqliteBackend final : public DbBackend {
     if (rc == SQLITE_ROW) {
       Columns(p, out, nout);
       rc = sqlite3_step(p->stmt);
-      code = rc == SQLITE_DONE ? SQL_OK : rc == SQLITE_ROW ? SQL_TOO_MANY_ROWS : MapError(p->conn, rc);
+      code = rc == SQLITE_DONE  ? SQL_OK
+             : rc == SQLITE_ROW ? SQL_TOO_MANY_ROWS
+                                : MapError(p->conn, rc);
     } else {
       code = rc == SQLITE_DONE ? SQL_NOTFOUND : MapError(p->conn, rc);
     }
@@ -221,8 +223,8 @@ class SqliteBackend final : public DbBackend {
 
  private:
   int32_t OpenConnection(sqlite3** db) {
-    int rc = sqlite3_open_v2(path_.c_str(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(path_.c_str(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
       if (*db) sqlite3_close_v2(*db);
       *db = nullptr;

@@ -130,13 +130,18 @@ void ToDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
       ++mask;
     }
   }
-  if (*s) return sqlite3_result_error(ctx, "ORA-01830: date format picture ends before "
-                                      "converting entire input string", -1);
+  if (*s)
+    return sqlite3_result_error(ctx,
+                                "ORA-01830: date format picture ends before "
+                                "converting entire input string",
+                                -1);
   if (t.month < 1 || t.month > 12)
     return sqlite3_result_error(ctx, "ORA-01843: not a valid month", -1);
   if (!Valid(t))
-    return sqlite3_result_error(ctx, "ORA-01847: day of month must be between 1 and last day "
-                                "of month", -1);
+    return sqlite3_result_error(ctx,
+                                "ORA-01847: day of month must be between 1 and last day "
+                                "of month",
+                                -1);
   char out[20];
   FormatStored(t, out);
   sqlite3_result_text(ctx, out, 19, SQLITE_TRANSIENT);

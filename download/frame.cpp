@@ -40,6 +40,4 @@ void Dnl_Body(DownloadMessage* msg, const char area[256]) {
   memcpy(msg->body, area, 256);
 }
 
-const char* Dnl_Kind(const char* marker) {
-  return strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU";
-}
+const char* Dnl_Kind(const char* marker) { return strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU"; }

@@ -25,9 +25,9 @@ struct TableDownload {
   int32_t (*fetch)(Row* row);
   int32_t (*close)();
   int32_t (*format)(DownloadMessage* msg, Row row);
-  const char* (*route)(const Row& row);  // routing key: the production area
-  int32_t (*release)(Row row);           // nullptr: the table has none
-  bool release_ignored;                  // the release's result does not count
+  const char* (*route)(const Row& row);              // routing key: the production area
+  int32_t (*release)(Row row);                       // nullptr: the table has none
+  bool release_ignored;                              // the release's result does not count
   int32_t (*second)(DownloadMessage* msg, Row row);  // a second record per row
 };
 

@@ -25,12 +25,12 @@ namespace {
 const char* Route(const KsgRow& row) { return row.KsgFbe; }
 
 const TableDownload<KsgRow> kKsg = {
-    "Ksg_Dnl", "fehlerhafte Ksg_OpenDnl",
+    "Ksg_Dnl",    "fehlerhafte Ksg_OpenDnl",
     nullptr,  // the list has no release; the writer reports its own failures
-    false,     Ksg_OpenDnl,
+    false,        Ksg_OpenDnl,
     Ksg_FetchDnl, Ksg_CloseDnl,
-    Ksg_DnlSatz, Route,
-    nullptr,   false,
+    Ksg_DnlSatz,  Route,
+    nullptr,      false,
     nullptr,
 };
 

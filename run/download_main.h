@@ -10,8 +10,8 @@
 using TableDnl = int32_t (*)(const char* date, const char* time, const char* marker);
 // Re-marking steps take the marker and range buffers of the update request.
 using RangeSel = void (*)(const char* marker, char* from, char* to);
-using OperationSel = void (*)(const char* marker, char* order_from, char* order_to,
-                              char* op_from, char* op_to);
+using OperationSel = void (*)(const char* marker, char* order_from, char* order_to, char* op_from,
+                              char* op_to);
 
 // What the driver calls. The program's build wires the real operations
 // (run/entries.cpp); tests put doubles in their place.

@@ -1,24 +1,25 @@
 // The operations the program's run driver calls. An entry is wired here when
 // its table download is built; an entry left empty makes the driver report
 // the step as not available and the run fail.
-#include "run/download_main.h"
-
 #include "download/ksg.h"
+#include "download/prv.h"
+#include "download/ubg.h"
+#include "run/download_main.h"
 
 const DownloadEntries kProgramEntries = {
     /*Apk_Dnl=*/nullptr,
     /*App_Dnl=*/nullptr,
     /*Apg_Dnl=*/nullptr,
     /*Apl_Dnl=*/nullptr,
-    /*Ubg_Dnl=*/nullptr,
-    /*Prv_Dnl=*/nullptr,
+    /*Ubg_Dnl=*/Ubg_Dnl,
+    /*Prv_Dnl=*/Prv_Dnl,
     /*Ksg_Dnl=*/Ksg_Dnl,
     /*Auk_To_Apk=*/nullptr,
     /*App_Sel=*/nullptr,
     /*Apg_Sel=*/nullptr,
     /*Apl_Sel=*/nullptr,
-    /*Ubg_Sel=*/nullptr,
-    /*Prv_Sel=*/nullptr,
+    /*Ubg_Sel=*/Ubg_Sel,
+    /*Prv_Sel=*/Prv_Sel,
     /*Upd_PKeyReadk=*/nullptr,
     /*Upd_PKeyUpd=*/nullptr,
 };

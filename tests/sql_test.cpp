@@ -1,13 +1,14 @@
 // The statement layer on the embedded database: result codes, NULL and empty
 // text, guarded changes, cursors that keep their rows while the session
 // changes and commits, and Windows-1252 in the program against UTF-8 stored.
+#include "db/sql.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "db/session.h"
-#include "db/sql.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -77,8 +78,9 @@ TEST_F(SqlTest, NullFetchesAsEmptyAndEmptyBindsAsNull) {
   int32_t knz = 7, sta = 9;
   HostVar in[] = {HvStr(key)};
   HostVar out[] = {HvStr(bez), HvI32(&knz), HvI32(&sta)};
-  SqlStmt read("select UbgBez ,UbgKnz ,UbgSta into :b0:b1,:b2:b3,:b4:b5  from Kvs521Ubg "
-               "where UbgUbg=:b0");
+  SqlStmt read(
+      "select UbgBez ,UbgKnz ,UbgSta into :b0:b1,:b2:b3,:b4:b5  from Kvs521Ubg "
+      "where UbgUbg=:b0");
   ASSERT_EQ(Sql_SelectInto(&read, in, out), 0);
   EXPECT_STREQ(bez, "");
   EXPECT_EQ(knz, 2);
@@ -124,8 +126,7 @@ TEST_F(SqlTest, CursorKeepsItsRowsWhileTheSessionChangesAndCommits) {
   HostVar in[] = {HvStr(marker)};
   HostVar out[] = {HvStr(key)};
   SqlStmt cur("select UbgUbg  from Kvs521Ubg where UbgDwn=:b0 order by UbgUbg");
-  SqlChange unmark =
-      SQL_CHANGE("Ubg_PKeyUpd", "update KVS521Ubg  set UbgDwn=:b0 where UbgUbg=:b1");
+  SqlChange unmark = SQL_CHANGE("Ubg_PKeyUpd", "update KVS521Ubg  set UbgDwn=:b0 where UbgUbg=:b1");
   SqlChange del = SQL_CHANGE("Ubg_PKeyDel", "delete  from Kvs521Ubg  where UbgUbg=:b0");
   HostVar del_in[] = {HvStr(key)};
 
@@ -148,7 +149,7 @@ TEST_F(SqlTest, CursorKeepsItsRowsWhileTheSessionChangesAndCommits) {
   }
   EXPECT_EQ(rc, SQL_NOTFOUND);
   EXPECT_EQ(seen, "A1,A2,A3,");  // as of the open, each once
-  EXPECT_STREQ(key, "A3");        // the end leaves the record as it was
+  EXPECT_STREQ(key, "A3");       // the end leaves the record as it was
   EXPECT_EQ(Sql_Fetch(&cur, out), SQL_NOTFOUND);
   EXPECT_EQ(Sql_Close(&cur), 0);
   EXPECT_EQ(Sql_Fetch(&cur, out), SQL_CURSOR_INVALID);
@@ -169,9 +170,11 @@ TEST_F(SqlTest, TextIsWindows1252InTheProgramAndUtf8Stored) {
   SqlStmt read("select UbgBez ,UbgTxt into :b0:b1,:b2:b3  from Kvs521Ubg where UbgUbg=:b0");
   ASSERT_EQ(Sql_SelectInto(&read, in, out), 0);
   EXPECT_STREQ(bez, "S\xE4tze \x80 ?");  // no Windows-1252 form: '?'
-  EXPECT_STREQ(txt, "\xE4\xE4\xE4");      // cut by characters to the field
+  EXPECT_STREQ(txt, "\xE4\xE4\xE4");     // cut by characters to the field
 
-  char neu[31] = "Gr\xFC\xDF" "e \x80";
+  char neu[31] =
+      "Gr\xFC\xDF"
+      "e \x80";
   SqlChange ch = SQL_CHANGE("Ubg_PKeyUpd", "update KVS521Ubg  set UbgBez=:b0 where UbgUbg=:b1");
   HostVar upd[] = {HvStr(neu), HvStr(key)};
   ASSERT_EQ(Sql_Change(&ch, upd), 0);
@@ -187,8 +190,9 @@ TEST_F(SqlTest, NumbersTravelAtTheWidthOfTheirHostVariables) {
   double rst = 0;
   HostVar in[] = {HvStr(key)};
   HostVar out[] = {HvI16(&sta16), HvI32(&ast), HvFlt(&rst), HvI32(&rst_int)};
-  SqlStmt read("select UbgSta ,UbgAst ,UbgRst ,UbgRst into :b0:b1,:b2:b3,:b4:b5,:b6:b7  "
-               "from Kvs521Ubg where UbgUbg=:b0");
+  SqlStmt read(
+      "select UbgSta ,UbgAst ,UbgRst ,UbgRst into :b0:b1,:b2:b3,:b4:b5,:b6:b7  "
+      "from Kvs521Ubg where UbgUbg=:b0");
   ASSERT_EQ(Sql_SelectInto(&read, in, out), 0);
   EXPECT_EQ(sta16, static_cast<int16_t>(70000 - 65536));
   EXPECT_EQ(ast, -2);
@@ -261,8 +265,9 @@ TEST_F(SqlTest, TodayComparesWithDatesStoredWithOrWithoutTime) {
       "('G3', date('now','localtime','+1 day'), NULL, 'K3');");
   char apg[11] = "", kst[11] = "";
   HostVar out[] = {HvStr(apg), HvStr(kst)};
-  SqlStmt cur("select KsgApg ,KsgKst  from Kvs537Ksg where (KsgGvo<=trunc(sysdate) and "
-              "(KsgGbi is null  or KsgGbi>=trunc(sysdate))) order by KsgApg");
+  SqlStmt cur(
+      "select KsgApg ,KsgKst  from Kvs537Ksg where (KsgGvo<=trunc(sysdate) and "
+      "(KsgGbi is null  or KsgGbi>=trunc(sysdate))) order by KsgApg");
   ASSERT_EQ(Sql_Open(&cur, nullptr, 0), 0);
   std::string seen;
   while (Sql_Fetch(&cur, out) == 0) seen += std::string(apg) + ",";

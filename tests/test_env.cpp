@@ -14,8 +14,8 @@
 
 #include "db/session.h"
 #include "sendbuf/snddnl.h"
-#include "support/platform.h"
 #include "support/ini_writer.h"
+#include "support/platform.h"
 
 namespace fs = std::filesystem;
 
