@@ -20,6 +20,6 @@ const DownloadEntries kProgramEntries = {
     /*Apl_Sel=*/nullptr,
     /*Ubg_Sel=*/Ubg_Sel,
     /*Prv_Sel=*/Prv_Sel,
-    /*Upd_PKeyReadk=*/nullptr,
-    /*Upd_PKeyUpd=*/nullptr,
+    /*Upd_PKeyReadk=*/Upd_PKeyReadk,
+    /*Upd_PKeyUpd=*/Upd_PKeyUpd,
 };
