@@ -76,8 +76,8 @@ int32_t Apg_PKeyRead(ApgRow* row) {
   if (rc == 0) {
     Take(row, c);
   } else {
-    char key[sizeof row->ApgApg];
-    memcpy(key, row->ApgApg, sizeof key);
+    char key[sizeof row->ApgApg] = {0};  // the key's text alone
+    CopyText(key, row->ApgApg);
     memset(row, 0, sizeof *row);
     memcpy(row->ApgApg, key, sizeof key);
   }

@@ -74,8 +74,8 @@ int32_t Apl_PKeyRead(AplRow* row) {
   if (rc == 0) {
     Apl_TakeRow(row, c, false);
   } else {
-    char key[sizeof row->AplApl];
-    memcpy(key, row->AplApl, sizeof key);
+    char key[sizeof row->AplApl] = {0};  // the key's text alone
+    CopyText(key, row->AplApl);
     memset(row, 0, sizeof *row);
     memcpy(row->AplApl, key, sizeof key);
   }

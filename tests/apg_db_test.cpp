@@ -1,0 +1,165 @@
+// Statements on the workplace groups: the download cursor with the cost
+// centre valid today, the exclusive key range, 16-bit status exchange, and
+// read, update and delete by key.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "db/apg.h"
+#include "db/sql.h"
+#include "tests/test_env.h"
+
+namespace {
+
+class ApgDbTest : public ::testing::Test {
+ protected:
+  void SetUp() override { tree_.Connect(); }
+
+  // A group with every column set; sta goes into ApgSta.
+  void Group(const std::string& apg, const std::string& fbe, const std::string& dwn,
+             const std::string& dna, int sta = 3) {
+    tree_.Exec(
+        "INSERT INTO Kvs530Apg (ApgApg, ApgBez, ApgTxt, ApgKst, ApgFbe, ApgZf1, ApgZf2, ApgZf3, "
+        "ApgApl, ApgTag, ApgKap, ApgPrd, ApgRst, ApgPau, ApgUnt, ApgIak, ApgSt1, ApgSt2, ApgSt3, "
+        "ApgSf1, ApgSf2, ApgSf3, ApgDna, ApgDwn, ApgSta, ApgDat, ApgErf) VALUES ('" +
+        apg + "', 'Bez " + apg + "', 'Txt', 'OWNKST', '" + fbe +
+        "', 'z1', 'z2', 'z3', 4, 5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 's1', 's2', 's3', 7.25, 8.25, "
+        "9.25, " +
+        (dna.empty() ? "NULL" : "'" + dna + "'") + ", " + (dwn.empty() ? "NULL" : "'" + dwn + "'") +
+        ", " + std::to_string(sta) + ", '2001-02-03 04:05:06', 'erf')");
+  }
+  void Assign(const std::string& apg, int from, const char* to_or_null, const std::string& kst) {
+    std::string to = to_or_null ? "'" + std::string(to_or_null) + "'" : "NULL";
+    tree_.Exec("INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES ('" + apg + "', '" +
+               DateText(from) + "', " + to + ", '" + kst + "')");
+  }
+
+  TestTree tree_;
+};
+
+TEST_F(ApgDbTest, DownloadCursorJoinsEachAssignmentValidToday) {
+  std::string today = DateText(0), tomorrow = DateText(1), yesterday = DateText(-1);
+  Group("ENDS_TODAY", "F3", "M1", "NEU");
+  Assign("ENDS_TODAY", -5, today.c_str(), "K_TODAY");
+  Group("ENDS_TMRW", "F1", "M1", "AEN", 70000);  // 32 bits through this cursor
+  Assign("ENDS_TMRW", -5, tomorrow.c_str(), "K_TMRW");
+  Group("OPEN", "F2", "M1", "LOE");
+  Assign("OPEN", 0, nullptr, "K_OPEN");
+  Group("TWO", "F4", "M1", "NEU");
+  Assign("TWO", -3, nullptr, "K_TWO_A");
+  Assign("TWO", -1, tomorrow.c_str(), "K_TWO_B");
+  Group("ENDED", "F0", "M1", "NEU");
+  Assign("ENDED", -5, yesterday.c_str(), "K_ENDED");
+  Group("STARTS", "F0", "M1", "NEU");
+  Assign("STARTS", 1, nullptr, "K_STARTS");
+  Group("NONE", "F0", "M1", "NEU");
+  Group("OTHER", "F0", "M2", "NEU");
+  Assign("OTHER", -1, nullptr, "K_OTHER");
+
+  ASSERT_EQ(Apg_OpenDnl("M1"), 0);
+  ApgRow row;
+  memset(&row, 0, sizeof row);
+  CopyText(row.ApgDat, "caller");
+  std::string got;
+  while (Apg_FetchDnl(&row) == 0) {
+    got += std::string(row.ApgApg) + "/" + row.ApgKst + "/" + row.ApgFbe + " ";
+    EXPECT_STREQ(row.ApgDat, "caller");  // no column of the cursor
+    if (strcmp(row.ApgApg, "ENDS_TMRW") == 0) {
+      EXPECT_EQ(row.ApgSta, 70000);
+      EXPECT_STREQ(row.ApgBez, "Bez ENDS_TMRW");
+      EXPECT_STREQ(row.ApgDna, "AEN");
+      EXPECT_STREQ(row.ApgDwn, "M1");
+      EXPECT_EQ(row.ApgApl, 4);
+      EXPECT_DOUBLE_EQ(row.ApgIak, 6.5);
+      EXPECT_DOUBLE_EQ(row.ApgSf3, 9.25);
+      EXPECT_STREQ(row.ApgZf3, "z3");
+      EXPECT_STREQ(row.ApgErf, "erf");
+    }
+  }
+  // The end leaves the row as the last fetch filled it.
+  EXPECT_STREQ(row.ApgApg, "TWO");
+  EXPECT_EQ(Apg_FetchDnl(&row), SQL_NOTFOUND);
+  EXPECT_STREQ(row.ApgApg, "TWO");
+  EXPECT_EQ(Apg_CloseDnl(), 0);
+
+  std::string two = got.substr(got.find("TWO/"));
+  EXPECT_EQ(got.substr(0, got.find("TWO/")),
+            "ENDS_TMRW/K_TMRW/F1 OPEN/K_OPEN/F2 ENDS_TODAY/K_TODAY/F3 ");
+  EXPECT_TRUE(two == "TWO/K_TWO_A/F4 TWO/K_TWO_B/F4 " || two == "TWO/K_TWO_B/F4 TWO/K_TWO_A/F4 ")
+      << two;
+}
+
+TEST_F(ApgDbTest, RangeIsExclusiveAndCarriesTheGroupsOwnColumns) {
+  for (const char* apg : {"0000000000", "0000000001", "5", "9999999998", "9999999999"})
+    Group(apg, "F1", "", "", 70000);
+  ASSERT_EQ(Apg_OpenRange("0000000000", "9999999999"), 0);
+  ApgRow row;
+  memset(&row, 0, sizeof row);
+  std::string got;
+  while (Apg_FetchRange(&row) == 0) {
+    got += std::string(row.ApgApg) + " ";
+    EXPECT_STREQ(row.ApgKst, "OWNKST");
+    EXPECT_EQ(row.ApgSta, 4464);   // 70000 through 16 bits
+    EXPECT_STREQ(row.ApgDna, "");  // NULL reads as empty
+  }
+  EXPECT_EQ(Apg_CloseRange(), 0);
+  EXPECT_EQ(got, "0000000001 5 9999999998 ");
+}
+
+TEST_F(ApgDbTest, ReadKeepsOnlyTheKeyWhenTheGroupIsMissing) {
+  Group("G1", "F1", "M1", "NEU", -2);
+  ApgRow row;
+  memset(&row, 'x', sizeof row);
+  CopyText(row.ApgApg, "G1");
+  CopyText(row.ApgDat, "caller");
+  ASSERT_EQ(Apg_PKeyRead(&row), 0);
+  EXPECT_STREQ(row.ApgKst, "OWNKST");
+  EXPECT_EQ(row.ApgSta, -2);
+  EXPECT_DOUBLE_EQ(row.ApgKap, 1.5);
+  EXPECT_STREQ(row.ApgDat, "caller");
+
+  CopyText(row.ApgApg, "G2");
+  EXPECT_EQ(Apg_PKeyRead(&row), SQL_NOTFOUND);
+  ApgRow want;
+  memset(&want, 0, sizeof want);
+  CopyText(want.ApgApg, "G2");
+  EXPECT_EQ(memcmp(&row, &want, sizeof row), 0);
+}
+
+TEST_F(ApgDbTest, UpdateOfTheReadRowChangesOnlyTheChangeDate) {
+  Group("G1", "F1", "M1", "NEU", -2);
+  const std::string cols =
+      "ApgApg, ApgBez, ApgTxt, ApgKst, ApgFbe, ApgZf1, ApgZf2, ApgZf3, ApgApl, ApgTag, ApgKap, "
+      "ApgPrd, ApgRst, ApgPau, ApgUnt, ApgIak, ApgSt1, ApgSt2, ApgSt3, ApgSf1, ApgSf2, ApgSf3, "
+      "ApgDna, ApgDwn, ApgSta, ApgErf";
+  auto before = tree_.Query("SELECT " + cols + " FROM Kvs530Apg");
+  ApgRow row = {};
+  CopyText(row.ApgApg, "G1");
+  ASSERT_EQ(Apg_PKeyRead(&row), 0);
+  ASSERT_EQ(Apg_PKeyUpd(&row), 0);
+  EXPECT_EQ(tree_.Query("SELECT " + cols + " FROM Kvs530Apg"), before);
+  std::string dat = tree_.Value("SELECT ApgDat FROM Kvs530Apg");
+  EXPECT_EQ(dat.substr(0, 10), DateText(0).substr(0, 10));
+
+  // Emptied marks are stored as NULL; the status is written with 16 bits.
+  row.ApgDna[0] = row.ApgDwn[0] = '\0';
+  row.ApgSta = 65536 + 7;
+  ASSERT_EQ(Apg_PKeyUpd(&row), 0);
+  EXPECT_EQ(tree_.Value("SELECT ApgDna FROM Kvs530Apg"), "<NULL>");
+  EXPECT_EQ(tree_.Value("SELECT ApgDwn FROM Kvs530Apg"), "<NULL>");
+  EXPECT_EQ(tree_.Value("SELECT ApgSta FROM Kvs530Apg"), "7");
+
+  CopyText(row.ApgApg, "G9");
+  EXPECT_EQ(Apg_PKeyUpd(&row), SQL_NOTFOUND);
+}
+
+TEST_F(ApgDbTest, DeleteByKey) {
+  Group("G1", "F1", "M1", "LOE");
+  Group("G2", "F1", "M1", "LOE");
+  EXPECT_EQ(Apg_PKeyDel("G1"), 0);
+  EXPECT_EQ(Apg_PKeyDel("G1"), SQL_NOTFOUND);
+  EXPECT_EQ(tree_.Value("SELECT COUNT(*) FROM Kvs530Apg"), "1");
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// Statements on the workplaces: the download cursor by marker, the exclusive
+// key range, the 16-bit columns, the date AplUdt, and read, update and delete
+// by key.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "db/apl.h"
+#include "db/sql.h"
+#include "tests/test_env.h"
+
+namespace {
+
+const char kCols[] =
+    "AplApl, AplBez, AplTxt, AplApg, AplFbe, AplSts, AplSis, AplApr, AplAaf, AplUbg, AplUdt, "
+    "AplZf1, AplZf2, AplZf3, AplTag, AplVrf, AplRsp, AplRsi, AplAfp, AplAfi, AplPau, AplUnt, "
+    "AplIak, AplAvt, AplKap, AplAvr, AplAvp, AplSt1, AplSt2, AplSt3, AplSf1, AplSf2, AplSf3, "
+    "AplDna, AplDwn, AplSta, AplErf";
+
+class AplDbTest : public ::testing::Test {
+ protected:
+  void SetUp() override { tree_.Connect(); }
+
+  void Place(const std::string& apl, const std::string& fbe, const std::string& dwn,
+             const std::string& dna, int sts = 1, int sis = 2, int sta = 3) {
+    tree_.Exec(
+        std::string("INSERT INTO Kvs531Apl (") + kCols + ", AplDat) VALUES ('" + apl + "', 'Bez " +
+        apl + "', 'Txt', 'G1', '" + fbe + "', " + std::to_string(sts) + ", " + std::to_string(sis) +
+        ", 42, 6, 'U1', '2024-03-07 08:15:30', 'z1', 'z2', 'z3', 7, 1.5, 2.5, 3.5, 4.5, "
+        "5.5, 6.5, 7.5, 8.5, 9, 10.5, 11.5, 12.5, 's1', 's2', 's3', 13.25, 14.25, 15.25, " +
+        (dna.empty() ? "NULL" : "'" + dna + "'") + ", " + (dwn.empty() ? "NULL" : "'" + dwn + "'") +
+        ", " + std::to_string(sta) + ", 'erf', '2001-02-03 04:05:06')");
+  }
+
+  TestTree tree_;
+};
+
+TEST_F(AplDbTest, DownloadCursorSelectsTheMarkedByArea) {
+  Place("P1", "F2", "M1", "NEU", -1, 65537, 70000);
+  Place("P2", "F1", "M1", "LOE");
+  Place("P3", "F0", "M2", "NEU");
+  Place("P4", "F0", "", "");
+  ASSERT_EQ(Apl_OpenDnl("M1"), 0);
+  AplRow row;
+  memset(&row, 0, sizeof row);
+  CopyText(row.AplDat, "caller");
+  ASSERT_EQ(Apl_FetchDnl(&row), 0);
+  EXPECT_STREQ(row.AplApl, "P2");
+  ASSERT_EQ(Apl_FetchDnl(&row), 0);
+  EXPECT_STREQ(row.AplApl, "P1");
+  EXPECT_EQ(row.AplSts, -1);
+  EXPECT_EQ(row.AplSis, 1);      // 16 bits
+  EXPECT_EQ(row.AplSta, 70000);  // 32 bits through this cursor
+  EXPECT_EQ(row.AplApr, 42);
+  EXPECT_EQ(row.AplAvt, 9);
+  EXPECT_DOUBLE_EQ(row.AplAvp, 12.5);
+  EXPECT_DOUBLE_EQ(row.AplSf3, 15.25);
+  EXPECT_STREQ(row.AplZf3, "z3");
+  EXPECT_STREQ(row.AplErf, "erf");
+  EXPECT_STREQ(row.AplDat, "caller");
+  EXPECT_EQ(strlen(row.AplUdt), 14u);  // the database's own form, cut to the field
+  AplRow last = row;
+  EXPECT_EQ(Apl_FetchDnl(&row), SQL_NOTFOUND);
+  EXPECT_EQ(memcmp(&row, &last, sizeof row), 0);
+  EXPECT_EQ(Apl_CloseDnl(), 0);
+}
+
+TEST_F(AplDbTest, RangeIsExclusiveWithDigitsDateAndSixteenBitStatus) {
+  for (const char* apl : {"0000000000", "0000000001", "9999999998", "9999999999"})
+    Place(apl, "F1", "", "", 1, 2, 70000);
+  ASSERT_EQ(Apl_OpenRange("0000000000", "9999999999"), 0);
+  AplRow row = {};
+  std::string got;
+  while (Apl_FetchRange(&row) == 0) {
+    got += std::string(row.AplApl) + " ";
+    EXPECT_STREQ(row.AplUdt, "20240307081530");
+    EXPECT_EQ(row.AplSta, 4464);
+  }
+  EXPECT_EQ(Apl_CloseRange(), 0);
+  EXPECT_EQ(got, "0000000001 9999999998 ");
+}
+
+TEST_F(AplDbTest, ReadOfAMissingKeyKeepsOnlyTheKey) {
+  AplRow row;
+  memset(&row, 'x', sizeof row);
+  CopyText(row.AplApl, "NOPE");
+  EXPECT_EQ(Apl_PKeyRead(&row), SQL_NOTFOUND);
+  AplRow want;
+  memset(&want, 0, sizeof want);
+  CopyText(want.AplApl, "NOPE");
+  EXPECT_EQ(memcmp(&row, &want, sizeof row), 0);
+}
+
+TEST_F(AplDbTest, UpdateOfTheReadRowChangesOnlyTheChangeDate) {
+  Place("P1", "F1", "M1", "AEN", -3, -4, -5);
+  auto before = tree_.Query(std::string("SELECT ") + kCols + " FROM Kvs531Apl");
+  AplRow row = {};
+  CopyText(row.AplApl, "P1");
+  ASSERT_EQ(Apl_PKeyRead(&row), 0);
+  EXPECT_STREQ(row.AplUdt, "20240307081530");
+  EXPECT_EQ(row.AplSts, -3);
+  EXPECT_EQ(row.AplSis, -4);
+  EXPECT_EQ(row.AplSta, -5);
+  ASSERT_EQ(Apl_PKeyUpd(&row), 0);
+  EXPECT_EQ(tree_.Query(std::string("SELECT ") + kCols + " FROM Kvs531Apl"), before);
+  EXPECT_EQ(tree_.Value("SELECT AplDat FROM Kvs531Apl").substr(0, 10), DateText(0).substr(0, 10));
+
+  // Empty texts store NULL, the 16-bit columns keep their low 16 bits.
+  row.AplUdt[0] = row.AplDna[0] = row.AplDwn[0] = '\0';
+  row.AplSts = 65536 + 1;
+  row.AplSta = 65536 + 2;
+  ASSERT_EQ(Apl_PKeyUpd(&row), 0);
+  EXPECT_EQ(tree_.Query("SELECT AplUdt, AplDna, AplDwn, AplSts, AplSta FROM Kvs531Apl"),
+            (std::vector<std::vector<std::string>>{{"<NULL>", "<NULL>", "<NULL>", "1", "2"}}));
+
+  CopyText(row.AplApl, "P9");
+  EXPECT_EQ(Apl_PKeyUpd(&row), SQL_NOTFOUND);
+}
+
+TEST_F(AplDbTest, DeleteByKey) {
+  Place("P1", "F1", "M1", "LOE");
+  EXPECT_EQ(Apl_PKeyDel("P1"), 0);
+  EXPECT_EQ(Apl_PKeyDel("P1"), SQL_NOTFOUND);
+  EXPECT_EQ(tree_.Value("SELECT COUNT(*) FROM Kvs531Apl"), "0");
+}
+
+}  // namespace
