@@ -14,8 +14,10 @@
 
 #include "db/session.h"
 #include "sendbuf/snddnl.h"
+#include "support/msg.h"
 #include "support/ini_writer.h"
 #include "support/platform.h"
+#include "tests/test_server.h"
 
 namespace fs = std::filesystem;
 
@@ -29,11 +31,21 @@ TestTree::TestTree() {
   fs::create_directories(root_ + "/site/bde/prog/Comm/Buff");
   old_cwd_ = fs::current_path().string();
   fs::current_path(work_);
+  Msg_Init(FMSG | SMSG | DMSG, "./Msg/Velmarkon.Txt");  // as the run driver does
 }
 
 TestTree::~TestTree() {
   SndDnl_Close();
   dbDisconnect();
+  server_.reset();
+  if (!server_db_.empty()) {
+    try {
+      TestServer admin("");
+      admin.Exec("DROP DATABASE IF EXISTS " + server_db_ + " WITH (FORCE)");
+    } catch (const std::exception&) {
+      // left behind: the server's folder goes with the test run
+    }
+  }
   std::error_code ec;
   fs::current_path(old_cwd_, ec);
   fs::remove_all(root_, ec);
@@ -48,14 +60,30 @@ void TestTree::WriteConfig(const char* login, const char* pass, const char* net8
 }
 
 void TestTree::CreateDb() {
-  std::string schema = ReadFileBytes(std::string(VK_SOURCE_DIR) + "/schema/sqlite.sql");
-  Exec(schema);
-  WriteConfig("bde", "secret", "sqlite:bde.db");
+  if (!Test_OnServer()) {
+    login_ = "bde";
+    pass_ = "secret";
+    net8_ = "sqlite:bde.db";
+    Exec(ReadFileBytes(std::string(VK_SOURCE_DIR) + "/schema/sqlite.sql"));
+  } else if (server_db_.empty()) {
+    TestServerLogin l = Test_ServerLogin();
+    static int count = 0;
+    server_db_ = "vkt" + std::to_string(getpid()) + "_" + std::to_string(++count);
+    TestServer admin("");
+    admin.Exec("CREATE DATABASE " + server_db_ +
+               " TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'");
+    server_ = std::make_unique<TestServer>(server_db_);
+    server_->Exec(ReadFileBytes(std::string(VK_SOURCE_DIR) + "/schema/postgresql.sql"));
+    login_ = l.user;
+    pass_ = l.pass;
+    net8_ = "odbc:DSN=" + l.dsn + ";Database=" + server_db_;
+  }
+  WriteConfig(login_.c_str(), pass_.c_str(), net8_.c_str());
 }
 
 void TestTree::Connect() {
   CreateDb();
-  if (Db_ConnectWith("bde", "secret", "sqlite:bde.db") != 0)
+  if (Db_ConnectWith(login_.c_str(), pass_.c_str(), net8_.c_str()) != 0)
     throw std::runtime_error("cannot connect to the test database");
 }
 
@@ -69,6 +97,7 @@ sqlite3* OpenDb(const std::string& path) {
 }  // namespace
 
 void TestTree::Exec(const std::string& sql) const {
+  if (Test_OnServer()) return Server()->Exec(sql);
   sqlite3* db = OpenDb(dbPath());
   char* err = nullptr;
   int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
@@ -79,6 +108,7 @@ void TestTree::Exec(const std::string& sql) const {
 }
 
 std::vector<std::vector<std::string>> TestTree::Query(const std::string& sql) const {
+  if (Test_OnServer()) return Server()->Query(sql);
   sqlite3* db = OpenDb(dbPath());
   sqlite3_stmt* st = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
@@ -98,6 +128,11 @@ std::vector<std::vector<std::string>> TestTree::Query(const std::string& sql) co
   sqlite3_finalize(st);
   sqlite3_close(db);
   return rows;
+}
+
+TestServer* TestTree::Server() const {
+  if (!server_) throw std::runtime_error("no test database on the server yet (CreateDb)");
+  return server_.get();
 }
 
 std::string TestTree::Value(const std::string& sql) const {
