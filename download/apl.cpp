@@ -1,0 +1,125 @@
+// Workplace download: body formatter (with the group's cost centre), release
+// and re-marking, and the workplace table's place in the download frame.
+#include "download/apl.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "db/ksg.h"
+#include "download/frame.h"
+#include "support/msg.h"
+#include "support/text.h"
+
+namespace {
+
+template <size_t N>
+void Terminate(char (&field)[N]) {
+  field[N - 1] = '\0';
+}
+
+const char* Route(const AplRow& row) { return row.AplFbe; }
+
+const TableDownload<AplRow> kApl = {
+    "Apl_Dnl",
+    "fehlerhafte Apl_OpenDnl",
+    "Fehler beim Senden von AplS"
+    "\xE4"
+    "tze",
+    /*stop_at_failure=*/false,
+    Apl_OpenDnl,
+    Apl_FetchDnl,
+    Apl_CloseDnl,
+    Apl_DnlSatz,
+    Route,
+    Apl_Frei,
+    /*release_ignored=*/false,
+    /*second=*/nullptr,
+};
+
+}  // namespace
+
+int32_t Apl_Dnl(const char* date, const char* time, const char* marker) {
+  return Dnl_Run(kApl, date, time, marker);
+}
+
+int32_t Apl_DnlSatz(DownloadMessage* msg, AplRow row) {
+  // The row is a copy: make sure every text printed below ends in its field.
+  Terminate(row.AplApl);
+  Terminate(row.AplBez);
+  Terminate(row.AplApg);
+  Terminate(row.AplFbe);
+  Terminate(row.AplZf1);
+  Terminate(row.AplZf2);
+  Terminate(row.AplZf3);
+  Terminate(row.AplDna);
+
+  char area[256];
+  memset(area, ' ', sizeof area);
+  char txt[9] = {0};
+  memcpy(txt, row.AplTxt, 8);  // the terminals show 8 of its 10 characters
+
+  // The cost centre valid today for the workplace's group; without exactly
+  // one such assignment the workplace is not sent.
+  KsgRow ksg;
+  memset(&ksg, ' ', sizeof ksg);
+  CopyText(ksg.KsgApg, row.AplApg);
+  int32_t rc = Ksg_ApgRead(&ksg);
+  if (rc != 0) return rc;
+  Terminate(ksg.KsgKst);
+
+  // Room for any 32-bit value: a longer number than the terminals expect
+  // widens its field and shifts the later ones.
+  char apr[12], sts[12];
+  snprintf(apr, sizeof apr, "%d", row.AplApr);
+  snprintf(sts, sizeof sts, "%d", row.AplSts);
+
+  // The line has at least 161 characters; the body keeps the first 154,
+  // which cuts the last 7 of the right-aligned AplZf3 field.
+  char text[256] = {0};
+  snprintf(text, sizeof text, "%-10s%-30s%-8s%-10s%-7s%-10s%10s%10s%5s%1s%10s%20s%30s", row.AplApl,
+           row.AplBez, txt, row.AplFbe, ksg.KsgKst, row.AplApg, "          ", "          ", apr,
+           sts, row.AplZf1, row.AplZf2, row.AplZf3);
+  memcpy(area, text, 154);
+  area[154] = 'X';
+  area[255] = '\0';
+
+  Dnl_Head(msg, "NEU", row.AplDna, "MAS", nullptr, nullptr, nullptr, row.AplApg);
+  Dnl_Body(msg, area);
+  return rc;
+}
+
+int32_t Apl_Frei(AplRow row) {
+  // Without a fresh read the update would write empty values over every
+  // column of the workplace: leave it marked instead.
+  int32_t rc = Apl_PKeyRead(&row);
+  if (rc != 0) {
+    Msg_Report("AplDnl", "Fehler bei Apl_PKeyRead", rc);
+    return rc;
+  }
+  if (strcmp(row.AplDna, "LOE") == 0) {
+    rc = Apl_PKeyDel(row.AplApl);
+    if (rc != 0) Msg_Report("Apl_Frei", "Fehler bei Apl_PKeyDel", rc);
+    return rc;
+  }
+  memset(row.AplDwn, 0, sizeof row.AplDwn);
+  memset(row.AplDna, 0, sizeof row.AplDna);
+  rc = Apl_PKeyUpd(&row);
+  if (rc != 0) Msg_Report("AplDnl", "Fehler bei Apl_PKeyUpd", rc);
+  return rc;
+}
+
+void Apl_Sel(const char* marker, char* from, char* to) {
+  memcpy(from, "0000000000", 11);
+  memcpy(to, "9999999999", 11);
+  if (Apl_OpenRange(from, to) != 0) return;
+  static AplRow row;
+  memset(&row, 0, sizeof row);
+  while (Apl_FetchRange(&row) == 0) {
+    CopyText(row.AplDna, "AEN");
+    CopyText(row.AplDwn, marker);
+    CopyText(row.AplErf, "KoraSys");
+    int32_t rc = Apl_PKeyUpd(&row);
+    if (rc != 0) Msg_Report("Apl_Sel", "Fehelr bei Apl_PKeyUpd", rc);
+  }
+  Apl_CloseRange();  // nothing is left to do with its result
+}

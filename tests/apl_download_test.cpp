@@ -1,0 +1,246 @@
+// The workplace download: the "MAS" body byte for byte with the group's cost
+// centre, the two paths of the cost-centre lookup, the release by the re-read
+// action code, a release that cannot read the workplace again, the
+// re-marking's fixed exclusive range, and the download loop.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "db/session.h"
+#include "db/sql.h"
+#include "download/apl.h"
+#include "run/download_main.h"
+#include "support/msg.h"
+#include "support/text.h"
+#include "tests/test_env.h"
+
+namespace {
+
+std::string L(const std::string& s, size_t w) {
+  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
+}
+std::string R(const std::string& s, size_t w) {
+  return s.size() < w ? std::string(w - s.size(), ' ') + s : s;
+}
+std::string B(size_t n) { return std::string(n, ' '); }
+
+class AplDownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.Connect();
+    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+    std::string today = DateText(0), tomorrow = DateText(1), yesterday = DateText(-1);
+    tree_.Exec(
+        "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1) VALUES "
+        "(1, '10.0.0.1', '4711', 'FB01', 'FB01'), (2, '10.0.0.2', '4712', 'FB02', 'FB02');"
+        "INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES "
+        "('G1', '2020-01-01 00:00:00', NULL, '4100'),"
+        "('G9', '" +
+        yesterday +
+        "', NULL, '123456789'),"
+        "('ENDS_TODAY', '" +
+        yesterday + "', '" + today +
+        "', 'K1'),"
+        "('ENDS_TMRW', '" +
+        yesterday + "', '" + tomorrow +
+        "', 'K2'),"
+        "('STARTS_TMR', '" +
+        tomorrow +
+        "', NULL, 'K3'),"
+        "('OPEN', '" +
+        today +
+        "', NULL, 'K4'),"
+        "('TWO', '" +
+        yesterday +
+        "', NULL, 'K5'),"
+        "('TWO', '" +
+        today + "', NULL, 'K6')");
+  }
+  void Place(const std::string& apl, const std::string& fbe, const std::string& apg,
+             const std::string& dwn, const std::string& dna) {
+    tree_.Exec(
+        "INSERT INTO Kvs531Apl (AplApl, AplBez, AplApg, AplFbe, AplApr, AplSts, AplUdt, "
+        "AplDna, AplDwn) VALUES ('" +
+        apl + "', 'Bez " + apl + "', '" + apg + "', '" + fbe + "', 42, 1, '2024-03-07 08:15:30', " +
+        (dna.empty() ? "NULL" : "'" + dna + "'") + ", " + (dwn.empty() ? "NULL" : "'" + dwn + "'") +
+        ")");
+  }
+  std::string Marks(const std::string& apl) {
+    auto rows = tree_.Query("SELECT AplDna, AplDwn FROM Kvs531Apl WHERE AplApl = '" + apl + "'");
+    return rows.empty() ? "<gone>" : rows[0][0] + "/" + rows[0][1];
+  }
+  static AplRow Sent(const char* apl, const char* dna) {
+    AplRow row = {};
+    CopyText(row.AplApl, apl);
+    CopyText(row.AplDna, dna);
+    CopyText(row.AplDwn, "M1");
+    return row;
+  }
+  TestTree tree_;
+};
+
+TEST_F(AplDownloadTest, BodyKeeps154CharactersAndTheMark) {
+  struct Case {
+    const char* apg;
+    int32_t apr, sts;
+    const char* zf3;
+    std::string kst, apr_text, sts_text;
+    std::string tail;  // from position 95 (later by a longer cost centre) to 153
+  } cases[] = {
+      {"G1", 42, 1, "ABCDEFGHIJ", "4100", "42", "1",
+       "   421" + R("z1", 10) + R("z2", 20) + B(20) + "ABC"},
+      {"G1", 42, 1, "ABCDEFG", "4100", "42", "1", "   421" + R("z1", 10) + R("z2", 20) + B(23)},
+      // two digits of status move the rest one to the right
+      {"G1", 42, 12, "ABCDEFGHIJ", "4100", "42", "12",
+       "   4212" + R("z1", 10) + R("z2", 20) + B(20) + "AB"},
+      // numbers longer than the room the terminals expect are written whole
+      {"G1", 12345678, -32768, "ABCDEFGHIJ", "4100", "12345678", "-32768",
+       "12345678-32768" + R("z1", 10) + R("z2", 20) + B(15)},
+      {"G1", INT32_MIN, 0, "ABCDEFGHIJ", "4100", "-2147483648", "0",
+       "-21474836480" + R("z1", 10) + R("z2", 20) + B(17)},
+      // a cost centre of 9 moves every later field two to the right
+      {"G9", 42, 1, "ABCDEFGHIJ", "123456789", "42", "1",
+       "   421" + R("z1", 10) + R("z2", 20) + B(20) + "A"},
+  };
+  for (const Case& c : cases) {
+    AplRow row = {};
+    CopyText(row.AplApl, "P1");
+    CopyText(row.AplBez, "Platz eins");
+    CopyText(row.AplTxt, "0123456789");
+    CopyText(row.AplFbe, "FB01");
+    CopyText(row.AplApg, c.apg);
+    row.AplApr = c.apr;
+    row.AplSts = c.sts;
+    CopyText(row.AplZf1, "z1");
+    CopyText(row.AplZf2, "z2");
+    CopyText(row.AplZf3, c.zf3);
+    CopyText(row.AplDna, "LOE");
+    DownloadMessage m = {};
+    ASSERT_EQ(Apl_DnlSatz(&m, row), 0) << c.apr;
+    std::string line = L("P1", 10) + L("Platz eins", 30) + "01234567" + L("FB01", 10) +
+                       L(c.kst, 7) + L(c.apg, 10) + B(20) + R(c.apr_text, 5) + c.sts_text +
+                       R("z1", 10) + R("z2", 20) + R(c.zf3, 30);
+    std::string body(m.body);
+    EXPECT_EQ(body, line.substr(0, 154) + "X" + B(100)) << c.apr;
+    ASSERT_EQ(body.size(), 255u);
+    size_t shift = c.kst.size() > 7 ? c.kst.size() - 7 : 0;
+    EXPECT_EQ(body.substr(95 + shift, 59 - shift), c.tail) << c.apr;
+    EXPECT_STREQ(m.kind, "NEU");
+    EXPECT_STREQ(m.action, "LOE");
+    EXPECT_STREQ(m.table, "MAS");
+    EXPECT_STREQ(m.key, "            ");
+    EXPECT_STREQ(m.field10, c.apg);  // the group, not the workplace
+  }
+}
+
+TEST_F(AplDownloadTest, CostCentreMustBeSingleAndValidAfterToday) {
+  struct Case {
+    const char* apg;
+    int32_t rc;
+  } cases[] = {{"ENDS_TODAY", SQL_NOTFOUND}, {"ENDS_TMRW", 0},
+               {"STARTS_TMR", SQL_NOTFOUND}, {"OPEN", 0},
+               {"TWO", SQL_TOO_MANY_ROWS},   {"NONE", SQL_NOTFOUND}};
+  for (const Case& c : cases) {
+    AplRow row = {};
+    CopyText(row.AplApl, "P1");
+    CopyText(row.AplApg, c.apg);
+    DownloadMessage m = {};
+    EXPECT_EQ(Apl_DnlSatz(&m, row), c.rc) << c.apg;
+  }
+}
+
+TEST_F(AplDownloadTest, ReleaseFollowsTheActionCodeReadAgain) {
+  Place("P1", "FB01", "G1", "M1", "NEU");
+  Place("P2", "FB01", "G1", "M1", "LOE");
+  Place("P3", "FB01", "G1", "M1", "AEN");
+  EXPECT_EQ(Apl_Frei(Sent("P1", "NEU")), 0);
+  EXPECT_EQ(Apl_Frei(Sent("P2", "AEN")), 0);
+  EXPECT_EQ(Apl_Frei(Sent("P3", "LOE")), 0);
+  EXPECT_EQ(Marks("P1"), "<NULL>/<NULL>");
+  EXPECT_EQ(Marks("P2"), "<gone>");
+  EXPECT_EQ(Marks("P3"), "<NULL>/<NULL>");
+  // The date read back with its digits is written back unchanged.
+  EXPECT_EQ(tree_.Value("SELECT AplUdt FROM Kvs531Apl WHERE AplApl = 'P3'"), "2024-03-07 08:15:30");
+  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+}
+
+TEST_F(AplDownloadTest, ReleaseThatCannotReadTheWorkplaceWritesNothing) {
+  EXPECT_EQ(Apl_Frei(Sent("GONE", "NEU")), SQL_NOTFOUND);
+  std::vector<std::string> want = {"AplDnl|Fehler bei Apl_PKeyRead|1403"};
+  EXPECT_EQ(LogEntries(tree_.log()), want);
+
+  Place("P1", "FB01", "G1", "M1", "NEU");
+  dbDisconnect();
+  EXPECT_EQ(Apl_Frei(Sent("P1", "NEU")), SQL_NOT_CONNECTED);
+  want.push_back("AplDnl|Fehler bei Apl_PKeyRead|-3114");
+  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Marks("P1"), "NEU/M1");
+}
+
+TEST_F(AplDownloadTest, ReleaseLeavesAWorkplaceWithAnUnreadableDateAsItWas) {
+  // A date the database cannot convert makes the read fail while the update
+  // alone would succeed and empty every column.
+  Place("P1", "FB01", "G1", "M1", "NEU");
+  try {
+    tree_.Exec("UPDATE Kvs531Apl SET AplUdt = 'kaputt'");
+  } catch (const std::exception&) {
+    GTEST_SKIP() << "the database refuses unreadable dates";
+  }
+  EXPECT_LT(Apl_Frei(Sent("P1", "NEU")), 0);
+  EXPECT_EQ(Marks("P1"), "NEU/M1");
+  EXPECT_EQ(tree_.Value("SELECT AplBez FROM Kvs531Apl"), "Bez P1");
+  ASSERT_EQ(LogEntries(tree_.log()).size(), 1u);
+}
+
+TEST_F(AplDownloadTest, RemarkingUsesItsOwnExclusiveBounds) {
+  for (const char* apl : {"0000000000", "0000000001", "5", "9999999999"})
+    Place(apl, "FB01", "G1", "", "");
+  Place("7", "FB01", "G1", "OLD", "NEU");
+  char from[11] = "5", to[11] = "6";
+  Apl_Sel("M7", from, to);
+  EXPECT_STREQ(from, "0000000000");
+  EXPECT_STREQ(to, "9999999999");
+  auto rows =
+      tree_.Query("SELECT AplApl, AplDna, AplDwn, AplErf, AplUdt FROM Kvs531Apl ORDER BY AplApl");
+  std::string udt = "2024-03-07 08:15:30";
+  std::vector<std::vector<std::string>> want = {
+      {"0000000000", "<NULL>", "<NULL>", "<NULL>", udt},
+      {"0000000001", "AEN", "M7", "KoraSys", udt},
+      {"5", "AEN", "M7", "KoraSys", udt},
+      {"7", "AEN", "M7", "KoraSys", udt},
+      {"9999999999", "<NULL>", "<NULL>", "<NULL>", udt},
+  };
+  EXPECT_EQ(rows, want);
+  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+}
+
+TEST_F(AplDownloadTest, WorkplaceWithoutOneValidCostCentreStaysMarked) {
+  Place("P1", "FB02", "G1", "M1", "NEU");
+  Place("P2", "FB01", "G1", "M1", "LOE");
+  Place("P3", "FB03", "ENDS_TODAY", "M1", "AEN");
+  Place("P4", "FB04", "TWO", "M1", "AEN");
+  Place("P5", "FB09", "G1", "M1", "AEN");  // no terminal group serves FB09
+  Place("P6", "FB01", "G1", "M2", "AEN");  // another marker
+  ASSERT_EQ(Apl_Dnl("20240307", "090502", "M1"), 0);
+  const std::string sent = "Apl_Dnl|Fehler beim Senden von AplS\xE4tze|";
+  std::vector<std::string> want = {sent + "1403", sent + "-2112", "ReadFile|IP-Ermitteln|1403",
+                                   sent + "1403"};
+  EXPECT_EQ(LogEntries(tree_.log()), want);
+  std::string f1 = ReadFileBytes(tree_.buff() + "/SndDnl1.buf");
+  std::string f2 = ReadFileBytes(tree_.buff() + "/SndDnl2.buf");
+  ASSERT_EQ(f1.size(), 552u);
+  ASSERT_EQ(f2.size(), 552u);
+  EXPECT_EQ(f1.substr(90, 21), "MAS240307090502BDELOE");
+  EXPECT_EQ(f1.substr(111, 10), L("P2", 10));
+  EXPECT_EQ(f2.substr(111, 10), L("P1", 10));
+  EXPECT_EQ(f2.substr(111 + 58, 7), L("4100", 7));
+  EXPECT_EQ(Marks("P1"), "<NULL>/<NULL>");
+  EXPECT_EQ(Marks("P2"), "<gone>");
+  EXPECT_EQ(Marks("P3"), "AEN/M1");
+  EXPECT_EQ(Marks("P4"), "AEN/M1");
+  EXPECT_EQ(Marks("P5"), "AEN/M1");
+  EXPECT_EQ(Marks("P6"), "AEN/M2");
+}
+
+}  // namespace
