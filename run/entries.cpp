@@ -1,6 +1,8 @@
 // The operations the program's run driver calls. An entry is wired here when
 // its table download is built; an entry left empty makes the driver report
 // the step as not available and the run fail.
+#include "download/apg.h"
+#include "download/apl.h"
 #include "download/ksg.h"
 #include "download/prv.h"
 #include "download/ubg.h"
@@ -9,15 +11,15 @@
 const DownloadEntries kProgramEntries = {
     /*Apk_Dnl=*/nullptr,
     /*App_Dnl=*/nullptr,
-    /*Apg_Dnl=*/nullptr,
-    /*Apl_Dnl=*/nullptr,
+    /*Apg_Dnl=*/Apg_Dnl,
+    /*Apl_Dnl=*/Apl_Dnl,
     /*Ubg_Dnl=*/Ubg_Dnl,
     /*Prv_Dnl=*/Prv_Dnl,
     /*Ksg_Dnl=*/Ksg_Dnl,
     /*Auk_To_Apk=*/nullptr,
     /*App_Sel=*/nullptr,
-    /*Apg_Sel=*/nullptr,
-    /*Apl_Sel=*/nullptr,
+    /*Apg_Sel=*/Apg_Sel,
+    /*Apl_Sel=*/Apl_Sel,
     /*Ubg_Sel=*/Ubg_Sel,
     /*Prv_Sel=*/Prv_Sel,
     /*Upd_PKeyReadk=*/Upd_PKeyReadk,
