@@ -1,0 +1,73 @@
+// Test rows for the order header and order operation tests: order headers,
+// operations and two terminal groups in the test database, and the bytes of
+// a send-buffer record.
+#pragma once
+
+#include <string>
+
+#include "tests/test_env.h"
+
+namespace order_test {
+
+inline std::string Quoted(const std::string& v) { return v.empty() ? "NULL" : "'" + v + "'"; }
+
+// Left-aligned in w characters (a longer text stays as it is); n blanks.
+inline std::string L(const std::string& s, size_t w) {
+  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
+}
+inline std::string B(size_t n) { return std::string(n, ' '); }
+
+// An order header; its texts are derived from the order number.
+inline void Header(const TestTree& t, const std::string& apk, const std::string& fbe,
+                   const std::string& dwn, const std::string& dna, int sts = 3, int afo = 2) {
+  t.Exec(
+      "INSERT INTO Kvs501Apk (ApkApk, ApkBz1, ApkBz2, ApkTxt, ApkSts, ApkSis, ApkKun, ApkBgs, "
+      "ApkEns, ApkAfo, ApkEaf, ApkTnr, ApkTb1, ApkTb2, ApkSme, ApkIme, ApkMee, ApkBdi, ApkFbe, "
+      "ApkKst, ApkZf1, ApkZf2, ApkZf3, ApkKnz, ApkSsn, ApkDna, ApkDwn, ApkSta, ApkDat, ApkErf, "
+      "ApkAba) VALUES ('" +
+      apk + "', 'Auftrag " + apk.substr(8) + "', 'Welle', 'Text-" + apk.substr(8) + "', " +
+      std::to_string(sts) + ", 1, 'K1', '2024-03-07 00:00:00', '2024-04-12 00:00:00', " +
+      std::to_string(afo) +
+      ", 0, 'T-4711', 'Teil 1', 'Teil 2', 250.5, 0, 'STK', '2024-03-07 06:30:00', " + Quoted(fbe) +
+      ", '4100', 'Frei 1', 'Frei 2', 'Frei 3', 'J', 0, " + Quoted(dna) + ", " + Quoted(dwn) +
+      ", 0, '2024-03-01 12:00:00', 'hans', 0)");
+}
+
+// An order operation; its texts are derived from the operation number.
+inline void Operation(const TestTree& t, const std::string& apk, const std::string& app,
+                      const std::string& fbe, const std::string& dwn, const std::string& dna,
+                      int sts = 3) {
+  t.Exec(
+      "INSERT INTO Kvs504App (AppApk, AppApp, AppVaf, AppNaf, AppBz1, AppBz2, AppTxt, AppSts, "
+      "AppSis, AppBds, AppEds, AppSme, AppIme, AppAme, AppMee, AppSza, AppStr, AppSte, AppApg, "
+      "AppApl, AppFbe, AppKst, AppZf1, AppZf2, AppZf3, AppDna, AppDwn, AppSsn, AppSta, AppDat, "
+      "AppErf) VALUES ('" +
+      apk + "', '" + app + "', '00000', '00099', 'Arbeitsgang " + app + "', 'Drehen', 'Txt', " +
+      std::to_string(sts) +
+      ", 0, '2024-03-07 00:00:00', '2024-03-08 00:00:00', 100, 40.5, 0.25, 'STK', 1.5, 12.25, "
+      "0.75, 'DREH', 'DREH-01', " +
+      Quoted(fbe) + ", '4100', 'z1', 'z2', 'z3', " + Quoted(dna) + ", " + Quoted(dwn) +
+      ", 0, 0, '2024-03-01 12:00:00', 'hans')");
+}
+
+// Terminal group 1 serves FB01 and FB03, group 2 serves FB02 to FB02; FB02X
+// is served by none.
+inline void Groups(const TestTree& t) {
+  t.Exec(
+      "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1, CfgVn2, CfgBi2) VALUES "
+      "(1, '10.0.0.1', '4711', 'FB01', 'FB01', 'FB03', 'FB03'), "
+      "(2, '192.168.100.200', '65535', 'FB02', 'FB02', NULL, NULL)");
+}
+
+// The 552 bytes of a record to group 1 (g1) or 2 with the time stamp and
+// run date-time stamp (yyyymmddHHMMSS) and the message's body.
+inline std::string Record(bool g1, const std::string& stamp, const std::string& table,
+                          const std::string& action, const std::string& body) {
+  std::string ip = g1 ? "10.0.0.1" : "192.168.100.200", port = g1 ? "4711" : "65535";
+  std::string ip_r = std::string(15 - ip.size(), ' ') + ip;
+  std::string port_r = std::string(5 - port.size(), ' ') + port;
+  return "$" + L(ip, 15) + L(port, 5) + stamp + "999" + ip_r + port_r + B(28) + "0460" + table +
+         stamp.substr(2, 6) + stamp.substr(8, 6) + "BDE" + action + L(body, 438) + "*\r\n";
+}
+
+}  // namespace order_test
