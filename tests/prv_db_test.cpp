@@ -1,0 +1,205 @@
+// Personnel statements on the embedded database: the download cursor, the
+// key-range cursor with its validity filter and inclusive bounds, the read by
+// number, and an update that stores empty texts and dates as NULL.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "db/prv.h"
+#include "db/sql.h"
+#include "support/text.h"
+#include "tests/test_env.h"
+
+namespace {
+
+// 'YYYY-MM-DD HH:MM:SS' as the statements exchange it: yyyymmdd.
+std::string Digits8(const std::string& date) {
+  return date.substr(0, 4) + date.substr(5, 2) + date.substr(8, 2);
+}
+
+class PrvDbTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.Connect();
+    tree_.Exec(
+        "INSERT INTO Kvs510Prv (PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvMmb, PrvZf1, "
+        "PrvZf2, PrvZf3, PrvDna, PrvDwn, PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, PrvApl, PrvApp, "
+        "PrvSta, PrvDat, PrvErf, PrvPzm, PrvNam, PrvStr, PrvOrt) VALUES "
+        "('1001', '" +
+        DateText(-1) +
+        "', '2030-12-31 00:00:00', 1, 'K4100', 'FB02', 5, 'z1', "
+        "'z2', 'z3', 'NEU', 'M1', 1, 'U1', 2, '2024-03-01 07:30:00', '2024-03-02 16:00:05', 11, "
+        "12, 70000, '2024-01-02 03:04:05', 'erf1', 13, 'Name', 'Strasse 1', 'Ort')");
+    tree_.Exec(
+        "INSERT INTO Kvs510Prv (PrvPnr, PrvGvo, PrvFbe, PrvDna, PrvDwn) VALUES "
+        "('1002', NULL, 'FB01', 'AEN', 'M1'), ('1003', '" +
+        DateText(0) +
+        "', 'FB01', NULL, "
+        "NULL), ('1004', '" +
+        DateText(1) +
+        "', 'FB01', 'NEU', 'M2'), ('0999', NULL, 'FB01', "
+        "NULL, NULL), ('2000', '" +
+        DateText(-400) +
+        "', 'FB01', NULL, NULL), ('2001', NULL, "
+        "'FB01', NULL, '')");
+  }
+
+  std::vector<std::string> Columns(const char* pnr) {
+    auto rows = tree_.Query(
+        std::string("SELECT PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvMmb, PrvZf1, "
+                    "PrvZf2, PrvZf3, PrvDna, PrvDwn, PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, "
+                    "PrvApl, PrvApp, PrvSta, PrvErf, PrvPzm, PrvNam, PrvStr, PrvOrt "
+                    "FROM Kvs510Prv WHERE PrvPnr='") +
+        pnr + "'");
+    return rows.empty() ? std::vector<std::string>{} : rows[0];
+  }
+
+  TestTree tree_;
+};
+
+// The columns of person 1001 that every statement exchanges.
+void Expect1001(const PrvRow& r) {
+  EXPECT_STREQ(r.PrvPnr, "1001");
+  EXPECT_EQ(r.PrvGvo, Digits8(DateText(-1)));
+  EXPECT_STREQ(r.PrvGbi, "20301231");
+  EXPECT_EQ(r.PrvBer, 1);
+  EXPECT_STREQ(r.PrvKst, "K4100");
+  EXPECT_STREQ(r.PrvFbe, "FB02");
+  EXPECT_EQ(r.PrvMmb, 5);
+  EXPECT_STREQ(r.PrvZf1, "z1");
+  EXPECT_STREQ(r.PrvZf2, "z2");
+  EXPECT_STREQ(r.PrvZf3, "z3");
+  EXPECT_STREQ(r.PrvDna, "NEU");
+  EXPECT_STREQ(r.PrvDwn, "M1");
+  EXPECT_EQ(r.PrvAwa, 1);
+  EXPECT_STREQ(r.PrvAwn, "U1");
+  EXPECT_EQ(r.PrvAnw, 2);
+  EXPECT_STREQ(r.PrvAvn, "20240301073000");
+  EXPECT_STREQ(r.PrvAbi, "20240302160005");
+  EXPECT_EQ(r.PrvApl, 11);
+  EXPECT_EQ(r.PrvApp, 12);
+  EXPECT_EQ(r.PrvSta, 70000 - 65536);  // travels in 16 bits
+  EXPECT_STREQ(r.PrvErf, "erf1");
+  EXPECT_EQ(r.PrvPzm, 13);
+}
+
+TEST_F(PrvDbTest, DownloadCursorDeliversMarkedPersonsByArea) {
+  PrvRow row;
+  memset(&row, 0, sizeof row);
+  CopyText(row.PrvNam, "keep");
+  CopyText(row.PrvOrt, "keep too");
+  ASSERT_EQ(Prv_OpenDnl("M1"), 0);
+  ASSERT_EQ(Prv_FetchDnl(&row), 0);
+  EXPECT_STREQ(row.PrvPnr, "1002");  // FB01 before FB02
+  EXPECT_STREQ(row.PrvGvo, "");      // NULL dates read as empty
+  ASSERT_EQ(Prv_FetchDnl(&row), 0);
+  Expect1001(row);
+  EXPECT_STREQ(row.PrvDat, "20240102030405");
+  EXPECT_STREQ(row.PrvNam, "keep");  // not selected by this cursor
+  EXPECT_STREQ(row.PrvOrt, "keep too");
+  PrvRow before = row;
+  EXPECT_EQ(Prv_FetchDnl(&row), SQL_NOTFOUND);
+  EXPECT_EQ(memcmp(&before, &row, sizeof row), 0);
+  EXPECT_EQ(Prv_CloseDnl(), 0);
+}
+
+TEST_F(PrvDbTest, RangeCursorHasInclusiveTextBoundsAndOnlyValidPersons) {
+  struct Case {
+    const char* from;
+    const char* to;
+    const char* pnrs;
+  } cases[] = {
+      // 1004 becomes valid tomorrow; persons without a first day are valid.
+      {"1001", "2000", "1001,1002,1003,2000,"},
+      {"00000000", "99999999", "0999,1001,1002,1003,2000,2001,"},
+      {"1", "1002", "1001,1002,"},
+      {"2000", "1001", ""},
+  };
+  for (const Case& c : cases) {
+    PrvRow row;
+    memset(&row, 0, sizeof row);
+    CopyText(row.PrvDat, "untouched");
+    std::string seen;
+    ASSERT_EQ(Prv_OpenRange(c.from, c.to), 0);
+    while (Prv_FetchRange(&row) == 0) {
+      seen += std::string(row.PrvPnr) + ",";
+      if (strcmp(row.PrvPnr, "1001") == 0) {
+        Expect1001(row);
+        EXPECT_STREQ(row.PrvNam, "Name");
+        EXPECT_STREQ(row.PrvStr, "Strasse 1");
+        EXPECT_STREQ(row.PrvOrt, "Ort");
+        EXPECT_STREQ(row.PrvDat, "untouched");
+      }
+    }
+    EXPECT_EQ(Prv_CloseRange(), 0);
+    EXPECT_EQ(seen, c.pnrs) << c.from << ".." << c.to;
+  }
+}
+
+TEST_F(PrvDbTest, ReadByNumber) {
+  PrvRow row;
+  memset(&row, 0, sizeof row);
+  CopyText(row.PrvPnr, "1001");
+  ASSERT_EQ(Prv_PKeyReadk(&row), 0);
+  Expect1001(row);
+  EXPECT_STREQ(row.PrvNam, "Name");
+  EXPECT_STREQ(row.PrvStr, "Strasse 1");
+  EXPECT_STREQ(row.PrvOrt, "Ort");
+  EXPECT_STREQ(row.PrvDat, "");  // not read
+
+  CopyText(row.PrvPnr, "7777");
+  EXPECT_EQ(Prv_PKeyReadk(&row), SQL_NOTFOUND);
+}
+
+TEST_F(PrvDbTest, UnchangedRowWrittenBackKeepsItsColumns) {
+  tree_.Exec("UPDATE Kvs510Prv SET PrvSta=-3 WHERE PrvPnr='1001'");
+  auto before = Columns("1001");
+  PrvRow row{};
+  CopyText(row.PrvPnr, "1001");
+  ASSERT_EQ(Prv_PKeyReadk(&row), 0);
+  ASSERT_EQ(Prv_PKeyUpd(&row), 0);
+  EXPECT_EQ(Columns("1001"), before);
+  EXPECT_NE(tree_.Value("SELECT PrvDat FROM Kvs510Prv WHERE PrvPnr='1001'"), "2024-01-02 03:04:05");
+}
+
+TEST_F(PrvDbTest, UpdateStoresEmptyTextsAndDatesAsNull) {
+  PrvRow row{};
+  CopyText(row.PrvPnr, "1001");
+  ASSERT_EQ(Prv_PKeyReadk(&row), 0);
+  for (char* f : {row.PrvGvo, row.PrvGbi, row.PrvAvn, row.PrvAbi, row.PrvAwn, row.PrvNam,
+                  row.PrvDna, row.PrvDwn})
+    f[0] = '\0';
+  CopyText(row.PrvAbi, "20240305120000");
+  ASSERT_EQ(Prv_PKeyUpd(&row), 0);
+  EXPECT_EQ(tree_.Value("SELECT (PrvGvo IS NULL) + (PrvGbi IS NULL) + (PrvAvn IS NULL) + "
+                        "(PrvAwn IS NULL) + (PrvNam IS NULL) + (PrvDna IS NULL) + "
+                        "(PrvDwn IS NULL) FROM Kvs510Prv WHERE PrvPnr='1001'"),
+            "7");
+  EXPECT_EQ(tree_.Value("SELECT PrvAbi FROM Kvs510Prv WHERE PrvPnr='1001'"), "2024-03-05 12:00:00");
+  EXPECT_EQ(tree_.Value("SELECT PrvOrt FROM Kvs510Prv WHERE PrvPnr='1001'"), "Ort");
+}
+
+TEST_F(PrvDbTest, RefusedUpdateLeavesTheRowAsItWas) {
+  auto before = Columns("1001");
+  PrvRow row{};
+  CopyText(row.PrvPnr, "1001");
+  ASSERT_EQ(Prv_PKeyReadk(&row), 0);
+  CopyText(row.PrvGvo, "20241341");  // no such month
+  CopyText(row.PrvDwn, "");
+  EXPECT_LT(Prv_PKeyUpd(&row), 0);
+  EXPECT_EQ(Columns("1001"), before);
+
+  CopyText(row.PrvPnr, "7777");
+  CopyText(row.PrvGvo, "20240101");
+  EXPECT_EQ(Prv_PKeyUpd(&row), SQL_NOTFOUND);
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs510Prv"), "7");
+}
+
+TEST_F(PrvDbTest, DeleteByNumber) {
+  EXPECT_EQ(Prv_PKeyDel("1002"), 0);
+  EXPECT_EQ(Prv_PKeyDel("1002"), SQL_NOTFOUND);
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs510Prv"), "6");
+}
+
+}  // namespace

@@ -1,0 +1,286 @@
+// Personnel download: the exact bodies of both records of a person, the two
+// records per row and what each release path does to the row, failures with
+// their log entries, and the re-marking of all valid personnel.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "download/frame.h"
+#include "download/prv.h"
+#include "run/download_main.h"
+#include "support/msg.h"
+#include "support/text.h"
+#include "tests/test_env.h"
+#include "tests/ubg_prv_records.h"
+
+namespace {
+
+std::string Blanks(size_t n) { return std::string(n, ' '); }
+
+PrvRow Person(const char* pnr, const char* kst, int32_t ber, const char* dna, int32_t awa,
+              const char* awn) {
+  PrvRow row{};
+  CopyText(row.PrvPnr, pnr);
+  CopyText(row.PrvKst, kst);
+  row.PrvBer = ber;
+  CopyText(row.PrvDna, dna);
+  row.PrvAwa = awa;
+  CopyText(row.PrvAwn, awn);
+  CopyText(row.PrvFbe, "FB01");
+  return row;
+}
+
+void ExpectHead(const DownloadMessage& msg, const char* action, const char* table,
+                const char* pnr) {
+  EXPECT_STREQ(msg.kind, "NEU");
+  EXPECT_STREQ(msg.bde, "BDE  ");
+  EXPECT_STREQ(msg.action, action);
+  EXPECT_STREQ(msg.table, table);
+  EXPECT_STREQ(msg.field8, pnr);
+  EXPECT_EQ(std::string(msg.key), Blanks(12));
+  EXPECT_EQ(std::string(msg.field5), Blanks(5));
+  EXPECT_EQ(std::string(msg.field10), Blanks(10));
+  EXPECT_EQ(std::string(msg.field15, 15), std::string(15, '\0'));
+  // The frame's fields stay as it filled them.
+  EXPECT_STREQ(msg.date, "20240307");
+  EXPECT_STREQ(msg.marker, "M1");
+  EXPECT_EQ(msg.seq, 2);
+}
+
+TEST(PrvBody, PersonnelRecordForFittingAndOverlongValues) {
+  struct Case {
+    PrvRow row;
+    const char* action;
+    std::string body;
+  } cases[] = {
+      {Person("1001", "K4100", 1, "NEU", 1, ""), "AEN", "1001    K4100  AX"},
+      {Person("12345678", "1234567", 2, "AEN", 0, ""), "AEN", "123456781234567MX"},
+      {Person("1", "", 0, "LOE", 3, ""), "LOE", "1" + Blanks(7 + 7 + 1) + "X"},
+      {Person("2", "", 3, "", 3, ""), "AEN", "2" + Blanks(7 + 7 + 1) + "X"},
+      // Longer cost centres push the letter right; the "X" stays at 17.
+      {Person("7", "12345678", 1, "LOE", 2, ""), "AEN", "7       12345678X"},
+      {Person("7", "1234567890", 2, "NEU", 0, ""), "AEN", "7       12345678X0M"},
+  };
+  for (const Case& c : cases) {
+    DownloadMessage msg;
+    Dnl_Begin(&msg, "20240307", "090502", "M1", 2);
+    ASSERT_EQ(Prv_DnlSatz(&msg, c.row), 0);
+    EXPECT_EQ(std::string(msg.body), c.body) << c.row.PrvKst;
+    ExpectHead(msg, c.action, "PNR", c.row.PrvPnr);
+  }
+}
+
+TEST(PrvBody, SecondRecordCarriesPrvAwnAndTheActionUnchanged) {
+  struct Case {
+    PrvRow row;
+    std::string body;
+  } cases[] = {
+      {Person("1001", "K1", 1, "NEU", 1, "U1"), "U1      1001    X"},
+      {Person("12345678", "K1", 1, "LOE", 3, "ABCDEFGH"), "ABCDEFGH12345678X"},
+      {Person("5", "K1", 1, "", 0, ""), Blanks(8) + "5" + Blanks(7) + "X"},
+  };
+  for (const Case& c : cases) {
+    DownloadMessage msg;
+    Dnl_Begin(&msg, "20240307", "090502", "M1", 2);
+    ASSERT_EQ(Prv_DnlSatz(&msg, c.row), 0);  // the same message is filled again
+    ASSERT_EQ(Prv_AwnSatz(&msg, c.row), 0);
+    EXPECT_EQ(std::string(msg.body), c.body);
+    ExpectHead(msg, c.row.PrvDna, "AWN", c.row.PrvPnr);
+  }
+}
+
+class PrvDownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.Connect();
+    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+    AddTerminalGroups(tree_);
+  }
+  void Insert(const std::string& values) {
+    tree_.Exec(
+        "INSERT INTO Kvs510Prv (PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvDna, PrvDwn, "
+        "PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, PrvApl, PrvApp, PrvNam) VALUES " +
+        values);
+  }
+  std::string Marks(const char* pnr) {
+    auto rows =
+        tree_.Query(std::string("SELECT PrvDna, PrvDwn FROM Kvs510Prv WHERE PrvPnr='") + pnr + "'");
+    return rows.empty() ? "gone" : rows[0][0] + "/" + rows[0][1];
+  }
+  // Validity, leave columns and name of a person, '|'-separated.
+  std::string Rest(const char* pnr) {
+    return tree_.Value(
+        std::string("SELECT coalesce(PrvGvo,'-') || '|' || coalesce(PrvGbi,'-') || '|' || "
+                    "coalesce(PrvAwn,'-') || '|' || coalesce(PrvAvn,'-') || '|' || "
+                    "coalesce(PrvAbi,'-') || '|' || PrvAnw || '|' || PrvApl || '|' || PrvApp "
+                    "|| '|' || coalesce(PrvNam,'-') FROM Kvs510Prv WHERE PrvPnr='") +
+        pnr + "'");
+  }
+  PrvRow Fetched(const char* marker) {
+    PrvRow row{};
+    EXPECT_EQ(Prv_OpenDnl(marker), 0);
+    EXPECT_EQ(Prv_FetchDnl(&row), 0);
+    EXPECT_EQ(Prv_CloseDnl(), 0);
+    return row;
+  }
+  std::vector<std::string> Log() { return LogEntries(tree_.log()); }
+  TestTree tree_;
+};
+
+const char* const kLeave = "'2024-01-01 00:00:00', '2030-12-31 00:00:00', 1, 'K4100', ";
+
+TEST_F(PrvDownloadTest, TwoRecordsPerPersonAndEachReleasePath) {
+  std::string leave = "'U9', 4, '2024-03-01 07:30:00', '2024-03-02 16:00:00', 5, 6, 'Name')";
+  Insert(std::string("('1001', ") + kLeave + "'FB01', 'NEU', 'M1', 1, " + leave + "," +
+         "('1002', " + kLeave + "'FB02', 'LOE', 'M1', 3, " + leave + "," +  //
+         "('1003', " + kLeave + "'FB03', 'LOE', 'M1', 2, " + leave + "," +  //
+         "('1004', " + kLeave + "'FB99', 'AEN', 'M1', 1, " + leave + "," +  //
+         "('1005', " + kLeave + "'FB01', 'NEU', 'M2', 1, " + leave);
+  EXPECT_EQ(Prv_Dnl("20240307", "090502", "M1"), 0);
+
+  auto rec = [](const char* table, const char* action, const std::string& body) {
+    return SentRecord{table, "240307", "090502", action, body};
+  };
+  std::vector<SentRecord> group1 = {rec("PNR", "AEN", "1001    K4100  AX"),
+                                    rec("AWN", "NEU", "U9      1001    X")};
+  std::vector<SentRecord> group2 = {
+      rec("PNR", "LOE", "1002    K4100  AX"), rec("AWN", "LOE", "U9      1002    X"),
+      rec("PNR", "AEN", "1003    K4100  AX"), rec("AWN", "LOE", "U9      1003    X")};
+  EXPECT_EQ(SentRecords(tree_, 1), group1);
+  EXPECT_EQ(SentRecords(tree_, 2), group2);
+
+  const std::string kept =
+      "2024-01-01 00:00:00|2030-12-31 00:00:00|U9|2024-03-01 07:30:00|2024-03-02 16:00:00|4|5|6|"
+      "Name";
+  EXPECT_EQ(Marks("1001"), "<NULL>/<NULL>");
+  EXPECT_EQ(Rest("1001"), kept);
+  EXPECT_EQ(Marks("1002"), "gone");
+  // A withdrawn leave: the person stays with its validity, the leave is emptied.
+  EXPECT_EQ(Marks("1003"), "<NULL>/<NULL>");
+  EXPECT_EQ(Rest("1003"), "2024-01-01 00:00:00|2030-12-31 00:00:00|-|-|-|0|0|0|Name");
+  EXPECT_EQ(Marks("1004"), "AEN/M1");  // not sent: stays for the next run
+  EXPECT_EQ(Rest("1004"), kept);
+  EXPECT_EQ(Marks("1005"), "NEU/M2");
+  std::vector<std::string> log = {"ReadFile|IP-Ermitteln|1403",
+                                  "Prv_Dnl|Fehler beim Senden von PrvS\xE4tze|1403",
+                                  "ReadFile|IP-Ermitteln|1403"};  // the second record too
+  EXPECT_EQ(Log(), log);
+}
+
+TEST_F(PrvDownloadTest, NothingMarkedOrNoTable) {
+  EXPECT_EQ(Prv_Dnl("20240307", "090502", "M1"), 0);
+  EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl1.buf"));
+  EXPECT_TRUE(Log().empty());
+
+  tree_.Exec("DROP TABLE Kvs510Prv");
+  EXPECT_EQ(Prv_Dnl("20240307", "090502", "M1"), -942);
+  std::vector<std::string> log = {"Prv_Dnl|fehlerhafte Pvr_OpenDnl|-942"};
+  EXPECT_EQ(Log(), log);
+}
+
+TEST_F(PrvDownloadTest, ReleaseDecidesOnTheRowAsReadAgain) {
+  struct Case {
+    const char* action_now;
+    int awa_now;
+    const char* marks;
+  } cases[] = {{"LOE", 3, "gone"}, {"NEU", 3, "<NULL>/<NULL>"}, {"LOE", 1, "<NULL>/<NULL>"}};
+  for (const Case& c : cases) {
+    Insert(std::string("('1001', ") + kLeave +
+           "'FB01', 'AEN', 'M1', 0, 'U9', 4, NULL, NULL, 5, 6, 'Name')");
+    PrvRow row = Fetched("M1");
+    tree_.Exec(std::string("UPDATE Kvs510Prv SET PrvDna='") + c.action_now +
+               "', PrvAwa=" + std::to_string(c.awa_now));
+    EXPECT_EQ(Prv_Frei(row), 0);
+    EXPECT_EQ(Marks("1001"), c.marks) << c.action_now << c.awa_now;
+    tree_.Exec("DELETE FROM Kvs510Prv");
+  }
+  EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(PrvDownloadTest, PersonDeletedBeforeItsReleaseIsReported) {
+  Insert(std::string("('1001', ") + kLeave +
+         "'FB01', 'NEU', 'M1', 0, 'U9', 4, NULL, NULL, 5, 6, 'Name')");
+  PrvRow row = Fetched("M1");
+  tree_.Exec("DELETE FROM Kvs510Prv");
+  EXPECT_EQ(Prv_Frei(row), 1403);
+  EXPECT_EQ(Marks("1001"), "gone");
+  std::vector<std::string> log = {"PrvDnl|Fehler bei Prv_PKeyReadk|1403"};
+  EXPECT_EQ(Log(), log);
+}
+
+// A change that the database refuses, made with a trigger of the embedded
+// database that reports a busy resource.
+void RefuseChanges(const TestTree& tree, const char* op) {
+  tree.Exec(std::string("CREATE TRIGGER prv_refuse BEFORE ") + op +
+            " ON Kvs510Prv BEGIN SELECT RAISE(ABORT, 'ORA-00054: resource busy'); END");
+}
+
+TEST_F(PrvDownloadTest, RefusedReleaseKeepsThePersonMarked) {
+  struct Case {
+    const char* op;
+    const char* values;
+    const char* marks;
+    const char* entry;
+  } cases[] = {{"DELETE", "'LOE', 'M1', 3", "LOE/M1", "Prv_Frei|Fehler bei Prv_PKeyDel|-54"},
+               {"UPDATE", "'LOE', 'M1', 2", "LOE/M1", "PrvDnl|Fehler bei Prv_PKeyUpd|-54"}};
+  for (const Case& c : cases) {
+    Insert(std::string("('1001', ") + kLeave + "'FB01', " + c.values +
+           ", 'U9', 4, NULL, NULL, 5, 6, 'Name')");
+    RefuseChanges(tree_, c.op);
+    EXPECT_EQ(Prv_Dnl("20240307", "090502", "M1"), 0);
+    EXPECT_EQ(Marks("1001"), c.marks);
+    EXPECT_EQ(Rest("1001"), "2024-01-01 00:00:00|2030-12-31 00:00:00|U9|-|-|4|5|6|Name");
+    EXPECT_EQ(Log().back(), c.entry);
+    tree_.Exec("DROP TRIGGER prv_refuse");
+    tree_.Exec("DELETE FROM Kvs510Prv");
+  }
+  EXPECT_EQ(SentRecords(tree_, 1).size(), 4u);  // both records, sent all the same
+}
+
+TEST_F(PrvDownloadTest, ReMarkingTakesEveryValidPersonWhateverTheRequestSays) {
+  std::string valid = "NULL, NULL, 0, NULL, NULL, NULL, NULL, 'Name')";
+  auto person = [&](const char* pnr, const std::string& gvo) {
+    return "('" + std::string(pnr) + "', " + gvo + ", NULL, 1, 'K1', 'FB01', NULL, NULL, " + valid;
+  };
+  Insert(person("00000000", "NULL") + "," + person("0999", "'" + DateText(-1) + "'") + "," +
+         person("1500", "'" + DateText(0) + "'") + "," + person("1600", "'" + DateText(1) + "'") +
+         "," + person("5000", "NULL") + "," + person("99999999", "'" + DateText(-30) + "'") + "," +
+         person("A123", "NULL"));
+  char from[9] = "1000", to[9] = "2000";
+  Prv_Sel("M7", from, to);
+  EXPECT_STREQ(from, "00000000");
+  EXPECT_STREQ(to, "99999999");
+  auto marked = tree_.Query(
+      "SELECT PrvPnr, PrvDna, PrvDwn, PrvErf, PrvNam FROM Kvs510Prv WHERE PrvDwn IS NOT NULL "
+      "ORDER BY PrvPnr");
+  std::vector<std::vector<std::string>> want = {{"00000000", "AEN", "M7", "KoraSys", "Name"},
+                                                {"0999", "AEN", "M7", "KoraSys", "Name"},
+                                                {"1500", "AEN", "M7", "KoraSys", "Name"},
+                                                {"5000", "AEN", "M7", "KoraSys", "Name"},
+                                                {"99999999", "AEN", "M7", "KoraSys", "Name"}};
+  EXPECT_EQ(marked, want);
+  EXPECT_EQ(tree_.Value("SELECT PrvGvo FROM Kvs510Prv WHERE PrvPnr='0999'"), DateText(-1));
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs510Prv WHERE PrvDat IS NOT NULL"), "5");
+  EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(PrvDownloadTest, ReMarkingGoesOnAfterARefusedRowAndIsSilentWithoutTable) {
+  Insert(std::string("('1001', ") + kLeave +
+         "'FB01', NULL, NULL, 0, NULL, 0, NULL, NULL, 0, 0, "
+         "NULL), ('1002', " +
+         kLeave + "'FB01', NULL, NULL, 0, NULL, 0, NULL, NULL, 0, 0, NULL)");
+  RefuseChanges(tree_, "UPDATE");
+  char from[9] = "", to[9] = "";
+  Prv_Sel("M7", from, to);
+  std::vector<std::string> log = {"Prv_Sel|Fehelr bei Prv_PKeyDel|-54",
+                                  "Prv_Sel|Fehelr bei Prv_PKeyDel|-54"};
+  EXPECT_EQ(Log(), log);
+
+  tree_.Exec("DROP TABLE Kvs510Prv");
+  Prv_Sel("M7", from, to);
+  EXPECT_EQ(Log(), log);
+}
+
+}  // namespace

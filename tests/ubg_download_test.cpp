@@ -1,0 +1,245 @@
+// Interruption reason download: the exact body of a reason record, which
+// reasons are sent to which terminal group, the release of each sent reason
+// on all its paths, and the re-marking in update-request mode.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "download/frame.h"
+#include "download/ubg.h"
+#include "run/download_main.h"
+#include "support/msg.h"
+#include "support/text.h"
+#include "tests/test_env.h"
+#include "tests/ubg_prv_records.h"
+
+namespace {
+
+std::string Blanks(size_t n) { return std::string(n, ' '); }
+
+TEST(UbgBody, LayoutForFittingAndOverlongValues) {
+  const std::string bez30 = "Werkzeugbruch an der Maschine!";  // 30 characters
+  struct Case {
+    int32_t knz;
+    const char* ubg;
+    const char* bez;
+    const char* txt;
+    std::string body;
+  } cases[] = {
+      {1, "A1", "Stoerung", "", "UA1  Stoerung" + Blanks(22) + "Stoerung" + Blanks(22 + 8) + "X"},
+      {2, "B234", bez30.c_str(), "12345678", "SB234" + bez30 + bez30 + "12345678X"},
+      {0, "C", "", "abc", "SC   " + Blanks(60) + "     abcX"},
+      {-1, "D", "x", "ABCDEFGHI", "SD   x" + Blanks(29) + "x" + Blanks(29) + "ABCDEFGHX"},
+      // A text of 10 characters runs one place past the "X" over its ninth.
+      {1, "E", "y", "ABCDEFGHIJ", "UE   y" + Blanks(29) + "y" + Blanks(29) + "ABCDEFGHXJ"},
+  };
+  for (const Case& c : cases) {
+    UbgRow row{};
+    row.UbgKnz = c.knz;
+    CopyText(row.UbgUbg, c.ubg);
+    CopyText(row.UbgBez, c.bez);
+    CopyText(row.UbgTxt, c.txt);
+    CopyText(row.UbgDna, "LOE");
+    CopyText(row.UbgFbe, "FB01");
+    DownloadMessage msg;
+    Dnl_Begin(&msg, "20240307", "090502", "M1", 4);
+    ASSERT_EQ(Ubg_DnlSatz(&msg, row), 0);
+    EXPECT_EQ(std::string(msg.body), c.body) << c.ubg;
+    EXPECT_EQ(msg.body[256], ' ');
+    // What the writer does not print follows the body text unchanged.
+    EXPECT_STREQ(msg.kind, "NEU");
+    EXPECT_STREQ(msg.bde, "BDE  ");
+    EXPECT_STREQ(msg.action, "LOE");
+    EXPECT_STREQ(msg.table, "UBG");
+    EXPECT_EQ(std::string(msg.field8), Blanks(8));
+    EXPECT_EQ(std::string(msg.key), Blanks(12));
+    EXPECT_EQ(std::string(msg.field5), Blanks(5));
+    EXPECT_EQ(std::string(msg.field10), Blanks(10));
+    EXPECT_EQ(std::string(msg.field15, 15), std::string(15, '\0'));
+    EXPECT_STREQ(msg.date, "20240307");
+    EXPECT_STREQ(msg.time, "090502");
+    EXPECT_STREQ(msg.marker, "M1");
+    EXPECT_EQ(msg.seq, 4);
+  }
+}
+
+class UbgDownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.Connect();
+    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+    AddTerminalGroups(tree_);
+  }
+  void Insert(const std::string& values) {
+    tree_.Exec(
+        "INSERT INTO Kvs521Ubg (UbgUbg, UbgKnz, UbgFbe, UbgBez, UbgTxt, UbgDna, UbgDwn, "
+        "UbgSta, UbgErf) VALUES " +
+        values);
+  }
+  // Action code and marker of a reason, "gone" when it no longer exists.
+  std::string Marks(const char* code) {
+    auto rows = tree_.Query(std::string("SELECT UbgDna, UbgDwn FROM Kvs521Ubg WHERE UbgUbg='") +
+                            code + "'");
+    return rows.empty() ? "gone" : rows[0][0] + "/" + rows[0][1];
+  }
+  // A marked reason as the download cursor delivers it.
+  UbgRow Fetched(const char* marker) {
+    UbgRow row{};
+    EXPECT_EQ(Ubg_OpenDnl(marker), 0);
+    EXPECT_EQ(Ubg_FetchDnl(&row), 0);
+    EXPECT_EQ(Ubg_CloseDnl(), 0);
+    return row;
+  }
+  std::vector<std::string> Log() { return LogEntries(tree_.log()); }
+  TestTree tree_;
+};
+
+TEST_F(UbgDownloadTest, SendsMarkedReasonsByAreaAndReleasesThem) {
+  Insert(
+      "('A1', 1, 'FB02', 'Zwei', 'T1', 'AEN', 'M1', 5, 'u1'),"
+      "('A2', 2, 'FB01', 'Eins', NULL, 'NEU', 'M1', 0, 'u2'),"
+      "('A3', 1, 'FB03', 'Weg', NULL, 'LOE', 'M1', 0, 'u3'),"
+      "('A4', 1, 'FB01', 'Anderer Lauf', NULL, 'NEU', 'M2', 0, 'u4'),"
+      "('A5', 1, 'FB99', 'Ohne Gruppe', NULL, 'NEU', 'M1', 0, 'u5'),"
+      "('A6', 1, 'FB01', 'Nicht markiert', NULL, NULL, NULL, 0, 'u6')");
+  EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M1"), 0);
+
+  auto rec = [](const char* action, const std::string& body) {
+    return SentRecord{"UBG", "240307", "090502", action, body};
+  };
+  std::vector<SentRecord> group1 = {
+      rec("NEU", "SA2  Eins" + Blanks(26) + "Eins" + Blanks(34) + "X")};
+  std::vector<SentRecord> group2 = {
+      rec("AEN", "UA1  Zwei" + Blanks(26) + "Zwei" + Blanks(26) + "      T1X"),
+      rec("LOE", "UA3  Weg" + Blanks(27) + "Weg" + Blanks(35) + "X")};
+  EXPECT_EQ(SentRecords(tree_, 1), group1);
+  EXPECT_EQ(SentRecords(tree_, 2), group2);
+
+  EXPECT_EQ(Marks("A1"), "<NULL>/<NULL>");
+  EXPECT_EQ(Marks("A2"), "<NULL>/<NULL>");
+  EXPECT_EQ(Marks("A3"), "gone");
+  EXPECT_EQ(Marks("A4"), "NEU/M2");
+  EXPECT_EQ(Marks("A5"), "NEU/M1");  // not sent: stays for the next run
+  EXPECT_EQ(Marks("A6"), "<NULL>/<NULL>");
+  // The release writes the rest of the row back as it was.
+  EXPECT_EQ(tree_.Value("SELECT UbgBez || UbgTxt || UbgSta || UbgErf FROM Kvs521Ubg "
+                        "WHERE UbgUbg='A1'"),
+            "ZweiT15u1");
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs521Ubg WHERE UbgDat IS NOT NULL"), "2");
+  std::vector<std::string> log = {"ReadFile|IP-Ermitteln|1403",
+                                  "Ubg_Dnl|Fehler beim Senden von UbgS\xE4tze|1403"};
+  EXPECT_EQ(Log(), log);
+}
+
+TEST_F(UbgDownloadTest, NothingMarkedOrNoTable) {
+  EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M1"), 0);
+  EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl1.buf"));
+  EXPECT_TRUE(Log().empty());
+
+  tree_.Exec("DROP TABLE Kvs521Ubg");
+  EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M1"), -942);
+  std::vector<std::string> log = {"Ubg_Dnl|fehlerhafte Ubg_OpenDnl|-942"};
+  EXPECT_EQ(Log(), log);
+}
+
+TEST_F(UbgDownloadTest, ReleaseDecidesOnTheRowAsReadAgain) {
+  struct Case {
+    const char* action_now;  // the action code when the release reads the row
+    const char* after;
+  } cases[] = {{"NEU", "<NULL>/<NULL>"}, {"LOE", "gone"}, {"AEN", "<NULL>/<NULL>"}};
+  for (const Case& c : cases) {
+    Insert("('R1', 1, 'FB01', 'x', NULL, 'LOE', 'M1', 0, NULL)");
+    UbgRow row = Fetched("M1");
+    tree_.Exec(std::string("UPDATE Kvs521Ubg SET UbgDna='") + c.action_now + "'");
+    EXPECT_EQ(Ubg_Frei(row), 0) << c.action_now;
+    EXPECT_EQ(Marks("R1"), c.after) << c.action_now;
+    tree_.Exec("DELETE FROM Kvs521Ubg");
+  }
+  EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(UbgDownloadTest, ReasonDeletedBeforeItsReleaseIsLeftAlone) {
+  Insert("('R1', 1, 'FB01', 'x', NULL, 'NEU', 'M1', 0, NULL)");
+  UbgRow row = Fetched("M1");
+  tree_.Exec("DELETE FROM Kvs521Ubg WHERE UbgUbg='R1'");
+  EXPECT_EQ(Ubg_Frei(row), 1403);
+  EXPECT_EQ(Marks("R1"), "gone");
+  std::vector<std::string> log = {"UbgDnl|Fehler bei Ubg_PKeyRead|1403"};
+  EXPECT_EQ(Log(), log);
+}
+
+// A change that the database refuses, made with a trigger of the embedded
+// database that reports a busy resource.
+void RefuseChanges(const TestTree& tree, const char* op) {
+  tree.Exec(std::string("CREATE TRIGGER ubg_refuse BEFORE ") + op +
+            " ON Kvs521Ubg BEGIN SELECT RAISE(ABORT, 'ORA-00054: resource busy'); END");
+}
+
+TEST_F(UbgDownloadTest, RefusedReleaseKeepsTheRowMarked) {
+  struct Case {
+    const char* op;
+    const char* action;
+    const char* entry;
+  } cases[] = {{"DELETE", "LOE", "Ubg_Frei|Fehler bei Ubg_PKeyDel|-54"},
+               {"UPDATE", "AEN", "UbgDnl|Fehler bei Ubg_PKeyUpd|-54"}};
+  for (const Case& c : cases) {
+    Insert(std::string("('R1', 1, 'FB01', 'x', NULL, '") + c.action + "', 'M1', 0, NULL)");
+    RefuseChanges(tree_, c.op);
+    EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M1"), 0) << c.op;
+    EXPECT_EQ(Marks("R1"), std::string(c.action) + "/M1");
+    EXPECT_EQ(Log().back(), c.entry);
+    tree_.Exec("DROP TRIGGER ubg_refuse");
+    tree_.Exec("DELETE FROM Kvs521Ubg");
+  }
+  EXPECT_EQ(SentRecords(tree_, 1).size(), 2u);  // sent all the same
+}
+
+TEST_F(UbgDownloadTest, ReMarkingTakesEveryCodeBetweenTheFixedKeysAsText) {
+  Insert(
+      "('0000', 1, 'FB01', 'vier Nullen', NULL, NULL, NULL, 0, NULL),"
+      "('0001', 1, 'FB01', 'eins', NULL, NULL, NULL, 0, NULL),"
+      "('1500', 1, 'FB01', 'im Auftrag', NULL, NULL, NULL, 0, NULL),"
+      "('5000', 1, 'FB02', 'schon markiert', NULL, 'NEU', 'M1', 0, 'alt'),"
+      "('9999', 1, 'FB02', 'neunen', NULL, NULL, NULL, 0, NULL),"
+      "('A100', 1, 'FB01', 'Buchstabe', NULL, NULL, NULL, 0, NULL),"
+      "('a', 1, 'FB01', 'klein', NULL, NULL, NULL, 0, NULL)");
+  char from[6] = "1000", to[6] = "2000";  // the request's range is not used
+  Ubg_Sel("M7", from, to);
+  EXPECT_STREQ(from, "00000");
+  EXPECT_STREQ(to, "99999");
+  auto marked = tree_.Query(
+      "SELECT UbgUbg, UbgDna, UbgDwn, UbgErf FROM Kvs521Ubg WHERE UbgDwn IS NOT NULL "
+      "ORDER BY UbgUbg");
+  std::vector<std::vector<std::string>> want = {{"0001", "AEN", "M7", "KoraSys"},
+                                                {"1500", "AEN", "M7", "KoraSys"},
+                                                {"5000", "AEN", "M7", "KoraSys"},
+                                                {"9999", "AEN", "M7", "KoraSys"}};
+  EXPECT_EQ(marked, want);
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs521Ubg WHERE UbgDat IS NOT NULL"), "4");
+  EXPECT_TRUE(Log().empty());
+
+  EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M7"), 0);
+  EXPECT_EQ(SentRecords(tree_, 1).size() + SentRecords(tree_, 2).size(), 4u);
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs521Ubg WHERE UbgDwn IS NOT NULL"), "0");
+}
+
+TEST_F(UbgDownloadTest, ReMarkingGoesOnAfterARefusedRowAndIsSilentWithoutTable) {
+  Insert(
+      "('0001', 1, 'FB01', 'eins', NULL, NULL, NULL, 0, NULL),"
+      "('0002', 1, 'FB01', 'zwei', NULL, NULL, NULL, 0, NULL)");
+  RefuseChanges(tree_, "UPDATE");
+  char from[6] = "", to[6] = "";
+  Ubg_Sel("M7", from, to);
+  std::vector<std::string> log = {"Ubg_Sel|Fehelr bei Ubg_PKeyDel|-54",
+                                  "Ubg_Sel|Fehelr bei Ubg_PKeyDel|-54"};
+  EXPECT_EQ(Log(), log);
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs521Ubg WHERE UbgDwn IS NOT NULL"), "0");
+
+  tree_.Exec("DROP TABLE Kvs521Ubg");
+  Ubg_Sel("M7", from, to);
+  EXPECT_EQ(Log(), log);
+}
+
+}  // namespace

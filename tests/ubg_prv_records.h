@@ -1,0 +1,35 @@
+// Reading send-buffer files back in the tests of the interruption reason and
+// personnel downloads: the fields of each 552-byte record that the downloads
+// decide (table code, message date and time, action code, body).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/test_env.h"
+
+struct SentRecord {
+  std::string table, date, time, action, body;  // body without its padding
+  bool operator==(const SentRecord&) const = default;
+};
+
+inline std::vector<SentRecord> SentRecords(const TestTree& tree, int group) {
+  std::string bytes = ReadFileBytes(tree.buff() + "/SndDnl" + std::to_string(group) + ".buf");
+  std::vector<SentRecord> out;
+  for (size_t at = 0; at + 552 <= bytes.size(); at += 552) {
+    std::string r = bytes.substr(at, 552);
+    std::string body = r.substr(111, 438);
+    body.erase(body.find_last_not_of(' ') + 1);
+    out.push_back({r.substr(90, 3), r.substr(93, 6), r.substr(99, 6), r.substr(108, 3), body});
+  }
+  if (bytes.size() % 552 != 0) out.push_back({"<cut>", "", "", "", ""});
+  return out;
+}
+
+// The terminal groups of these tests: group 1 serves FB01, group 2 FB02 to
+// FB03; FB99 has no group.
+inline void AddTerminalGroups(const TestTree& tree) {
+  tree.Exec(
+      "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1) VALUES "
+      "(1, '10.0.0.1', '3001', 'FB01', 'FB01'), (2, '10.0.0.2', '3002', 'FB02', 'FB03')");
+}
