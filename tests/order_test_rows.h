@@ -50,24 +50,40 @@ inline void Operation(const TestTree& t, const std::string& apk, const std::stri
       ", 0, 0, '2024-03-01 12:00:00', 'hans')");
 }
 
-// Terminal group 1 serves FB01 and FB03, group 2 serves FB02 to FB02; FB02X
-// is served by none.
+// Terminal group 1 serves FB01 and FB03, group 2 serves FB02 to FB02,
+// group 3 serves FB04; FB02X is served by none.
 inline void Groups(const TestTree& t) {
   t.Exec(
       "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1, CfgVn2, CfgBi2) VALUES "
       "(1, '10.0.0.1', '4711', 'FB01', 'FB01', 'FB03', 'FB03'), "
-      "(2, '192.168.100.200', '65535', 'FB02', 'FB02', NULL, NULL)");
+      "(2, '192.168.100.200', '65535', 'FB02', 'FB02', NULL, NULL), "
+      "(3, '10.0.0.3', '502', 'FB04', 'FB04', NULL, NULL)");
 }
 
-// The 552 bytes of a record to group 1 (g1) or 2 with the time stamp and
-// run date-time stamp (yyyymmddHHMMSS) and the message's body.
-inline std::string Record(bool g1, const std::string& stamp, const std::string& table,
+// The 552 bytes of a record to terminal group 1, 2 or 3 with the time stamp
+// (yyyymmddHHMMSS, also the run's date and time) and the message's body.
+inline std::string Record(int group, const std::string& stamp, const std::string& table,
                           const std::string& action, const std::string& body) {
-  std::string ip = g1 ? "10.0.0.1" : "192.168.100.200", port = g1 ? "4711" : "65535";
+  std::string ip = group == 1 ? "10.0.0.1" : group == 2 ? "192.168.100.200" : "10.0.0.3";
+  std::string port = group == 1 ? "4711" : group == 2 ? "65535" : "502";
   std::string ip_r = std::string(15 - ip.size(), ' ') + ip;
   std::string port_r = std::string(5 - port.size(), ' ') + port;
   return "$" + L(ip, 15) + L(port, 5) + stamp + "999" + ip_r + port_r + B(28) + "0460" + table +
          stamp.substr(2, 6) + stamp.substr(8, 6) + "BDE" + action + L(body, 438) + "*\r\n";
+}
+
+// The bodies of the rows that Header and Operation insert.
+inline std::string HeaderBody(const std::string& apk, int afo, char status) {
+  return apk + L("Auftrag " + apk.substr(8), 30) + L("Welle", 30) + "Text-" + apk.substr(8, 3) +
+         L("T-4711", 20) + L("Teil 1", 30) + L("Teil 2", 30) + "00000250500" + "STK" + "240307" +
+         "240412" + L(std::to_string(afo), 5) + status + L("Frei 1", 10) + L("Frei 2", 20) +
+         L("Frei 3", 30) + "X  ";
+}
+inline std::string OperationBody(const std::string& apk, const std::string& app, char status) {
+  return apk + app + L("Arbeitsgang " + app, 30) + L("Drehen", 30) + L("Txt", 8) + L("DREH", 10) +
+         "00000100000" + "STK" + "0001225" + "0000075" + "0000150" + "240307" + "240308" + "00000" +
+         "00099" + status + L("z1", 10) + L("z2", 20) + L("z3", 30) + "00000040500" +
+         "00000000250" + B(11) + "X";
 }
 
 }  // namespace order_test
