@@ -172,10 +172,10 @@ TEST_F(PrvDbTest, UpdateStoresEmptyTextsAndDatesAsNull) {
     f[0] = '\0';
   CopyText(row.PrvAbi, "20240305120000");
   ASSERT_EQ(Prv_PKeyUpd(&row), 0);
-  EXPECT_EQ(tree_.Value("SELECT (PrvGvo IS NULL) + (PrvGbi IS NULL) + (PrvAvn IS NULL) + "
-                        "(PrvAwn IS NULL) + (PrvNam IS NULL) + (PrvDna IS NULL) + "
-                        "(PrvDwn IS NULL) FROM Kvs510Prv WHERE PrvPnr='1001'"),
-            "7");
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs510Prv WHERE PrvPnr='1001' AND PrvGvo IS NULL "
+                        "AND PrvGbi IS NULL AND PrvAvn IS NULL AND PrvAwn IS NULL AND PrvNam IS "
+                        "NULL AND PrvDna IS NULL AND PrvDwn IS NULL"),
+            "1");
   EXPECT_EQ(tree_.Value("SELECT PrvAbi FROM Kvs510Prv WHERE PrvPnr='1001'"), "2024-03-05 12:00:00");
   EXPECT_EQ(tree_.Value("SELECT PrvOrt FROM Kvs510Prv WHERE PrvPnr='1001'"), "Ort");
 }

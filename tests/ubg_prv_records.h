@@ -33,3 +33,22 @@ inline void AddTerminalGroups(const TestTree& tree) {
       "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1) VALUES "
       "(1, '10.0.0.1', '3001', 'FB01', 'FB01'), (2, '10.0.0.2', '3002', 'FB02', 'FB03')");
 }
+
+// Makes a table refuse every change, the same way on every database: its rows
+// move to TABLE_ro and a view that cannot be changed takes its name.
+inline void RefuseChanges(const TestTree& tree, const std::string& table) {
+  tree.Exec("ALTER TABLE " + table + " RENAME TO " + table + "_ro");
+  tree.Exec("CREATE VIEW " + table + " AS SELECT DISTINCT * FROM " + table + "_ro");
+}
+inline void AllowChanges(const TestTree& tree, const std::string& table) {
+  tree.Exec("DROP VIEW " + table);
+  tree.Exec("ALTER TABLE " + table + "_ro RENAME TO " + table);
+}
+
+// A log entry "function|message|code" with a negative code given as "<0",
+// for errors whose number depends on the database.
+inline std::string NegativeAsLt0(const std::string& entry) {
+  size_t bar = entry.rfind('|');
+  if (bar == std::string::npos || entry.compare(bar + 1, 1, "-") != 0) return entry;
+  return entry.substr(0, bar + 1) + "<0";
+}
