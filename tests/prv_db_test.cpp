@@ -196,4 +196,10 @@ TEST_F(PrvDbTest, RefusedUpdateLeavesTheRowAsItWas) {
   EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs510Prv"), "7");
 }
 
+TEST_F(PrvDbTest, DeleteByNumber) {
+  EXPECT_EQ(Prv_PKeyDel("1002"), 0);
+  EXPECT_EQ(Prv_PKeyDel("1002"), SQL_NOTFOUND);
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs510Prv"), "6");
+}
+
 }  // namespace

@@ -157,4 +157,11 @@ TEST_F(UbgDbTest, UpdateStoresEmptyTextsAsNullAndTheLow16BitsOfTheStatus) {
   EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs521Ubg"), "4");
 }
 
+TEST_F(UbgDbTest, DeleteByCode) {
+  EXPECT_EQ(Ubg_PKeyDel("R2"), 0);
+  EXPECT_EQ(Ubg_PKeyDel("R2"), SQL_NOTFOUND);
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs521Ubg"), "3");
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs521Ubg WHERE UbgUbg='R2'"), "0");
+}
+
 }  // namespace
