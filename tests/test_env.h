@@ -2,10 +2,18 @@
 // site runs them: the working directory four levels below a root that holds
 // files/korvantis.ini, a Msg folder for the log, ../Comm/Buff for the send
 // buffers, and an embedded database made from schema/sqlite.sql.
+//
+// With VK_TEST_BACKEND=postgresql (tests/test_server.h) the database is a
+// fresh one on the PostgreSQL server instead, made from
+// schema/postgresql.sql and dropped with the tree; the configuration then
+// names it through ODBC. Test SQL runs on both when it stays portable.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class TestServer;
 
 class TestTree {
  public:
@@ -21,10 +29,15 @@ class TestTree {
 
   // Writes LOGIN, PASS and NET8 into the configuration file.
   void WriteConfig(const char* login, const char* pass, const char* net8);
-  // Creates bde.db from the schema and points the configuration at it.
+  // Creates the test database (bde.db from the schema, or a database on the
+  // server) and points the configuration at it.
   void CreateDb();
   // Creates the database and connects the session to it.
   void Connect();
+  // The configuration values that reach the test database (after CreateDb).
+  const std::string& login() const { return login_; }
+  const std::string& pass() const { return pass_; }
+  const std::string& net8() const { return net8_; }
 
   // Statements on a connection of the test's own (UTF-8 text).
   void Exec(const std::string& sql) const;
@@ -36,6 +49,11 @@ class TestTree {
 
  private:
   std::string root_, work_, old_cwd_;
+  TestServer* Server() const;
+
+  std::string login_, pass_, net8_;
+  std::string server_db_;               // the database on the server, if any
+  std::unique_ptr<TestServer> server_;  // the test's own connection to it
 };
 
 // Local date days_from_today days from today as 'YYYY-MM-DD HH:MM:SS'

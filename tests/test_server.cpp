@@ -1,0 +1,154 @@
+// The tests' own connection to the database server (see test_server.h).
+#include "tests/test_server.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#ifdef VK_HAVE_ODBC
+#include <sql.h>
+#include <sqlext.h>
+#endif
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = getenv(name);
+  return v ? v : "";
+}
+
+// Statements of a script: split at ";" outside quotes and comments.
+std::vector<std::string> Split(const std::string& sql) {
+  std::vector<std::string> out;
+  std::string cur;
+  bool quoted = false;
+  for (size_t i = 0; i < sql.size(); ++i) {
+    char c = sql[i];
+    if (!quoted && c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+      while (i < sql.size() && sql[i] != '\n') ++i;
+      cur += '\n';
+      continue;
+    }
+    if (c == '\'') quoted = !quoted;
+    if (c == ';' && !quoted) {
+      if (cur.find_first_not_of(" \t\r\n") != std::string::npos) out.push_back(cur);
+      cur.clear();
+      continue;
+    }
+    cur += c;
+  }
+  if (cur.find_first_not_of(" \t\r\n") != std::string::npos) out.push_back(cur);
+  return out;
+}
+
+}  // namespace
+
+bool Test_OnServer() { return Env("VK_TEST_BACKEND") == "postgresql"; }
+
+TestServerLogin Test_ServerLogin() {
+  TestServerLogin l{Env("VK_PG_DSN"), Env("VK_PG_USER"), Env("VK_PG_PASS")};
+  if (l.dsn.empty() || l.user.empty())
+    throw std::runtime_error(
+        "VK_TEST_BACKEND=postgresql needs VK_PG_DSN, VK_PG_USER and VK_PG_PASS "
+        "(source the env.sh of scripts/pg-server.sh)");
+  return l;
+}
+
+#ifdef VK_HAVE_ODBC
+
+namespace {
+
+SQLCHAR* Text(const std::string& s) {
+  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
+}
+
+std::string Diag(SQLSMALLINT type, SQLHANDLE h) {
+  SQLCHAR state[6] = "", msg[512] = "";
+  SQLINTEGER native = 0;
+  SQLSMALLINT len = 0;
+  SQLGetDiagRec(type, h, 1, state, &native, msg, sizeof msg, &len);
+  return std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(msg);
+}
+
+}  // namespace
+
+TestServer::TestServer(const std::string& database) {
+  TestServerLogin l = Test_ServerLogin();
+  std::string conn = "DSN=" + l.dsn + ";UID=" + l.user + ";PWD=" + l.pass;
+  if (!database.empty()) conn += ";Database=" + database;
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+  env_ = env;
+  dbc_ = dbc;
+  SQLRETURN r =
+      SQLDriverConnect(dbc, nullptr, Text(conn), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(r)) {
+    std::string why = Diag(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    dbc_ = env_ = nullptr;
+    throw std::runtime_error("test connection to the server failed: " + why);
+  }
+  Exec("set client_encoding to 'UTF8'");
+}
+
+TestServer::~TestServer() {
+  if (dbc_) {
+    SQLDisconnect(static_cast<SQLHDBC>(dbc_));
+    SQLFreeHandle(SQL_HANDLE_DBC, static_cast<SQLHDBC>(dbc_));
+  }
+  if (env_) SQLFreeHandle(SQL_HANDLE_ENV, static_cast<SQLHENV>(env_));
+}
+
+void TestServer::Exec(const std::string& sql) {
+  for (const std::string& one : Split(sql)) {
+    SQLHSTMT st = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(dbc_), &st);
+    SQLRETURN r = SQLExecDirect(st, Text(one), SQL_NTS);
+    std::string why = SQL_SUCCEEDED(r) || r == SQL_NO_DATA ? "" : Diag(SQL_HANDLE_STMT, st);
+    SQLFreeHandle(SQL_HANDLE_STMT, st);
+    if (!why.empty()) throw std::runtime_error("test SQL failed: " + why + " in " + one);
+  }
+}
+
+std::vector<std::vector<std::string>> TestServer::Query(const std::string& sql) {
+  SQLHSTMT st = SQL_NULL_HSTMT;
+  SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(dbc_), &st);
+  SQLRETURN r = SQLExecDirect(st, Text(sql), SQL_NTS);
+  if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) {
+    std::string why = Diag(SQL_HANDLE_STMT, st);
+    SQLFreeHandle(SQL_HANDLE_STMT, st);
+    throw std::runtime_error("test query failed: " + why + " in " + sql);
+  }
+  SQLSMALLINT ncols = 0;
+  SQLNumResultCols(st, &ncols);
+  std::vector<std::vector<std::string>> rows;
+  while (ncols > 0 && SQL_SUCCEEDED(SQLFetch(st))) {
+    std::vector<std::string> row;
+    for (SQLSMALLINT i = 1; i <= ncols; ++i) {
+      char buf[4096];
+      SQLLEN ind = 0;
+      if (!SQL_SUCCEEDED(
+              SQLGetData(st, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR, buf, sizeof buf, &ind)))
+        buf[0] = '\0';
+      row.push_back(ind == SQL_NULL_DATA ? "<NULL>" : buf);
+    }
+    rows.push_back(row);
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, st);
+  return rows;
+}
+
+#else  // built without ODBC: there is no server to reach
+
+TestServer::TestServer(const std::string&) {
+  throw std::runtime_error("built without ODBC: no database server for the tests");
+}
+TestServer::~TestServer() = default;
+void TestServer::Exec(const std::string&) {}
+std::vector<std::vector<std::string>> TestServer::Query(const std::string&) { return {}; }
+
+#endif
