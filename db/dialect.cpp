@@ -23,6 +23,13 @@ const Rewrite kRewrites[] = {
     {DIALECT_SQLITE, R"(\bsysdate\b)", "vk_sysdate()"},
     {DIALECT_SQLITE, R"(\bTO_CHAR\()", "vk_to_char("},
     {DIALECT_SQLITE, R"(\bTO_DATE\()", "vk_to_date("},
+    // PostgreSQL has no sysdate; its to_date drops the time of day, so a
+    // date with a time is read by to_timestamp and kept without time zone
+    // and fractions, as the date columns are. TO_CHAR works as it stands.
+    {DIALECT_POSTGRESQL, R"(trunc\(sysdate\))", "current_date"},
+    {DIALECT_POSTGRESQL, R"(\bsysdate\b)", "localtimestamp(0)"},
+    {DIALECT_POSTGRESQL, R"(\bTO_DATE\(\s*\?\s*,\s*('[^']*')\s*\))",
+     "to_timestamp(?,$1)::timestamp(0)"},
 };
 
 const std::regex& IntoList() {
