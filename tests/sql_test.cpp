@@ -10,6 +10,7 @@
 
 #include "db/session.h"
 #include "tests/test_env.h"
+#include "tests/test_server.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ TEST_F(SqlTest, NullFetchesAsEmptyAndEmptyBindsAsNull) {
   SqlChange ch = SQL_CHANGE("Ubg_PKeyUpd", "update KVS521Ubg  set UbgDwn=:b0 where UbgUbg=:b1");
   HostVar upd[] = {HvStr(dwn), HvStr(key)};
   ASSERT_EQ(Sql_Change(&ch, upd), 0);
-  EXPECT_EQ(tree_.Value("SELECT quote(UbgDwn) FROM Kvs521Ubg WHERE UbgUbg='A2'"), "NULL");
+  EXPECT_EQ(tree_.Value("SELECT UbgDwn FROM Kvs521Ubg WHERE UbgUbg='A2'"), "<NULL>");
 
   // A cursor comparing with an empty marker finds nothing, as NULL equals nothing.
   SqlStmt cur("select UbgUbg  from Kvs521Ubg where UbgDwn=:b0 order by UbgUbg");
@@ -109,10 +110,10 @@ TEST_F(SqlTest, FailedChangeRollsBackToItsSavepointAndLaterChangesCommit) {
   EXPECT_EQ(Sql_Change(&ch, in), SQL_VALUE_TOO_LARGE);
   EXPECT_EQ(tree_.Value("SELECT UbgBez FROM Kvs521Ubg WHERE UbgUbg='A1'"), "eins");
 
+  CopyText(bez, "neu");
   CopyText(key, "ZZ");  // touches no row: 1403, nothing committed
   EXPECT_EQ(Sql_Change(&ch, in), SQL_NOTFOUND);
 
-  CopyText(bez, "neu");
   CopyText(key, "A1");
   EXPECT_EQ(Sql_Change(&ch, in), 0);
   // Committed by itself: another connection sees it before the end-of-run commit,
@@ -163,14 +164,26 @@ TEST_F(SqlTest, CursorKeepsItsRowsWhileTheSessionChangesAndCommits) {
 }
 
 TEST_F(SqlTest, TextIsWindows1252InTheProgramAndUtf8Stored) {
-  tree_.Exec("UPDATE Kvs521Ubg SET UbgBez='Sätze € Ω', UbgTxt='ääääääääää' WHERE UbgUbg='A1'");
+  tree_.Exec("UPDATE Kvs521Ubg SET UbgBez='Sätze €', UbgTxt='ääääääääää' WHERE UbgUbg='A1'");
+  tree_.Exec("UPDATE Kvs521Ubg SET UbgBez='Ω' WHERE UbgUbg='A3'");
   char key[5] = "A1", bez[31] = "", txt[4] = "";
   HostVar in[] = {HvStr(key)};
   HostVar out[] = {HvStr(bez), HvStr(txt)};
   SqlStmt read("select UbgBez ,UbgTxt into :b0:b1,:b2:b3  from Kvs521Ubg where UbgUbg=:b0");
   ASSERT_EQ(Sql_SelectInto(&read, in, out), 0);
-  EXPECT_STREQ(bez, "S\xE4tze \x80 ?");  // no Windows-1252 form: '?'
-  EXPECT_STREQ(txt, "\xE4\xE4\xE4");     // cut by characters to the field
+  EXPECT_STREQ(bez, "S\xE4tze \x80");
+  EXPECT_STREQ(txt, "\xE4\xE4\xE4");  // cut by characters to the field
+
+  // A character without a Windows-1252 form: the embedded database gives
+  // '?', the server refuses the row; either way the session goes on.
+  CopyText(key, "A3");
+  if (Test_OnServer()) {
+    EXPECT_LT(Sql_SelectInto(&read, in, out), 0);
+  } else {
+    ASSERT_EQ(Sql_SelectInto(&read, in, out), 0);
+    EXPECT_STREQ(bez, "?");
+  }
+  CopyText(key, "A1");
 
   char neu[31] =
       "Gr\xFC\xDF"
@@ -248,21 +261,25 @@ TEST_F(SqlTest, DatesFollowTheProgramsMasks) {
     HostVar upd[] = {HvStr(gvo), HvStr(avn), HvStr(pnr)};
     EXPECT_EQ(Sql_Change(&ch, upd), c.rc) << c.gvo;
     if (c.rc != 0) continue;
-    EXPECT_EQ(tree_.Value("SELECT ifnull(PrvGvo,'<NULL>') FROM Kvs510Prv WHERE PrvPnr='P1'"),
-              c.stored_gvo);
-    EXPECT_EQ(tree_.Value("SELECT ifnull(PrvAvn,'<NULL>') FROM Kvs510Prv WHERE PrvPnr='P1'"),
-              c.stored_avn);
+    EXPECT_EQ(tree_.Value("SELECT PrvGvo FROM Kvs510Prv WHERE PrvPnr='P1'"), c.stored_gvo);
+    EXPECT_EQ(tree_.Value("SELECT PrvAvn FROM Kvs510Prv WHERE PrvPnr='P1'"), c.stored_avn);
   }
-  EXPECT_EQ(tree_.Value("SELECT length(PrvDat) FROM Kvs510Prv WHERE PrvPnr='P1'"), "19");
+  EXPECT_EQ(tree_.Value("SELECT PrvDat FROM Kvs510Prv WHERE PrvPnr='P1'").size(), 19u);
 }
 
 TEST_F(SqlTest, TodayComparesWithDatesStoredWithOrWithoutTime) {
+  const std::string today = DateText(0), day = today.substr(0, 10);
+  const std::string tomorrow = DateText(1).substr(0, 10);
   tree_.Exec(
       "INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES "
-      "('G1', date('now','localtime'), date('now','localtime'), 'K1'),"
-      "('G2', datetime('now','localtime','start of day'), "
-      " datetime('now','localtime','start of day'), 'K2'),"
-      "('G3', date('now','localtime','+1 day'), NULL, 'K3');");
+      "('G1', '" +
+      day + "', '" + day +
+      "', 'K1'),"
+      "('G2', '" +
+      today + "', '" + today +
+      "', 'K2'),"
+      "('G3', '" +
+      tomorrow + "', NULL, 'K3');");
   char apg[11] = "", kst[11] = "";
   HostVar out[] = {HvStr(apg), HvStr(kst)};
   SqlStmt cur(
