@@ -39,12 +39,14 @@ say "cost centres and production areas"
 query "SELECT KstNum, KstBez FROM o1003Kststelle"
 query "SELECT FbeFbe, FbeBez, FbeTyp FROM Kvs559Fbe"
 
+run DEMO Kvs537Ksg
+run DEMO kvs537ksg
+
+# One step per table (and the update-request run last), each showing the rows
+# before and after its run.
 for extra in "$top"/scripts/demo.d/*.sh; do
   [ -e "$extra" ] && . "$extra"
 done
-
-run DEMO Kvs537Ksg
-run DEMO kvs537ksg
 
 say "send buffers"
 ls -l ../Comm/Buff
