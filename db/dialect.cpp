@@ -23,11 +23,15 @@ const Rewrite kRewrites[] = {
     {DIALECT_SQLITE, R"(\bsysdate\b)", "vk_sysdate()"},
     {DIALECT_SQLITE, R"(\bTO_CHAR\()", "vk_to_char("},
     {DIALECT_SQLITE, R"(\bTO_DATE\()", "vk_to_date("},
-    // PostgreSQL has no sysdate; its to_date drops the time of day, so a
-    // date with a time is read by to_timestamp and kept without time zone
-    // and fractions, as the date columns are. TO_CHAR works as it stands.
-    {DIALECT_POSTGRESQL, R"(trunc\(sysdate\))", "current_date"},
-    {DIALECT_POSTGRESQL, R"(\bsysdate\b)", "localtimestamp(0)"},
+    // PostgreSQL has no sysdate: the server's local time, or the session's
+    // vk.clock where the program's clock is fixed (tests; see the ODBC back
+    // end). Its to_date drops the time of day, so a date with a time is read
+    // by to_timestamp and kept without time zone and fractions, as the date
+    // columns are. TO_CHAR works as it stands.
+    {DIALECT_POSTGRESQL, R"(trunc\(sysdate\))",
+     "coalesce(nullif(current_setting('vk.clock',true),'')::date,current_date)"},
+    {DIALECT_POSTGRESQL, R"(\bsysdate\b)",
+     "coalesce(nullif(current_setting('vk.clock',true),'')::timestamp(0),localtimestamp(0))"},
     {DIALECT_POSTGRESQL, R"(\bTO_DATE\(\s*\?\s*,\s*('[^']*')\s*\))",
      "to_timestamp(?,$1)::timestamp(0)"},
 };

@@ -20,13 +20,16 @@
 #include <sqlext.h>
 #include <strings.h>
 
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "db/backend.h"
 #include "db/dialect.h"
 #include "db/odbc_errors.h"
+#include "support/platform.h"
 
 namespace {
 
@@ -37,6 +40,7 @@ struct OdbcStmt {
   bool open = false;        // cursor: opened and not closed
   bool at_end = false;      // cursor: the last fetch found no row
   std::string direct;       // savepoint and rollback: the text, run as it stands
+  bool uses_clock = false;  // the text reads the session's clock (vk.clock)
   std::vector<SQLLEN> ind;  // lengths and NULL indicators of the inputs
 };
 
@@ -121,6 +125,7 @@ class OdbcBackend final : public DbBackend {
       return code;
     }
     p->ind.resize(static_cast<size_t>(p->nparams));
+    p->uses_clock = sql.find("vk.clock") != std::string::npos;
     st->handle = p;
     return SQL_OK;
   }
@@ -135,19 +140,25 @@ class OdbcBackend final : public DbBackend {
     if (lost_) return SQL_NOT_CONNECTED;
     int32_t code = Bind(p, in, nin);
     if (code != SQL_OK) return code;
+    if (p->uses_clock) SyncClock();
     SQLRETURN r = p->direct.empty() ? SQLExecute(p->h)
                                     : SQLExecDirect(p->h, Text(p->direct.c_str()), SQL_NTS);
     if (r == SQL_NO_DATA) {
       code = st->kind == SQLK_CHANGE ? SQL_NOTFOUND : SQL_OK;
     } else if (SQL_SUCCEEDED(r)) {
       SQLLEN rows = -1;
-      if (st->kind == SQLK_CHANGE && SQL_SUCCEEDED(SQLRowCount(p->h, &rows)) && rows == 0)
-        code = SQL_NOTFOUND;
+      if (st->kind == SQLK_CHANGE && SQL_SUCCEEDED(SQLRowCount(p->h, &rows))) {
+        if (rows == 0) code = SQL_NOTFOUND;
+        if (rows > 0) dirty_ = true;
+      }
     } else {
       code = Fail(SQL_HANDLE_STMT, p->h);
       if (st->kind == SQLK_CONTROL && !lost_) code = AfterFailedRollback(p, code);
     }
-    SQLFreeStmt(p->h, SQL_CLOSE);
+    if (!lost_) SQLFreeStmt(p->h, SQL_CLOSE);
+    // After a change that failed or touched nothing, and after the rollback
+    // that follows it, nothing waits for a commit.
+    if (code != SQL_OK || IsRollback(p)) ReleaseIfIdle();
     return code;
   }
 
@@ -157,6 +168,7 @@ class OdbcBackend final : public DbBackend {
     if (lost_) return SQL_NOT_CONNECTED;
     int32_t code = Bind(p, in, nin);
     if (code != SQL_OK) return code;
+    if (p->uses_clock) SyncClock();
     SQLRETURN r = SQLExecute(p->h);
     if (SQL_SUCCEEDED(r)) r = SQLFetch(p->h);
     if (r == SQL_NO_DATA) {
@@ -174,6 +186,7 @@ class OdbcBackend final : public DbBackend {
       }
     }
     if (!lost_) SQLFreeStmt(p->h, SQL_CLOSE);
+    ReleaseIfIdle();
     return code;
   }
 
@@ -186,9 +199,11 @@ class OdbcBackend final : public DbBackend {
     if (lost_) return SQL_NOT_CONNECTED;
     int32_t code = Bind(p, in, nin);
     if (code != SQL_OK) return code;
+    if (p->uses_clock) SyncClock();
     if (!SQL_SUCCEEDED(SQLExecute(p->h))) {
       code = Fail(SQL_HANDLE_STMT, p->h);
       if (!lost_) SQLFreeStmt(p->h, SQL_CLOSE);
+      ReleaseIfIdle();
       return code;
     }
     p->open = true;
@@ -206,8 +221,9 @@ class OdbcBackend final : public DbBackend {
       p->at_end = true;
       return SQL_NOTFOUND;
     }
-    if (!SQL_SUCCEEDED(r)) return Fail(SQL_HANDLE_STMT, p->h);
-    return Columns(p, out, nout);
+    int32_t code = SQL_SUCCEEDED(r) ? Columns(p, out, nout) : Fail(SQL_HANDLE_STMT, p->h);
+    if (code != SQL_OK) ReleaseIfIdle();
+    return code;
   }
 
   int32_t Close(SqlStmt* st) override {
@@ -216,6 +232,7 @@ class OdbcBackend final : public DbBackend {
     p->open = false;
     if (lost_) return SQL_NOT_CONNECTED;
     if (!SQL_SUCCEEDED(SQLFreeStmt(p->h, SQL_CLOSE))) return Fail(SQL_HANDLE_STMT, p->h);
+    ReleaseIfIdle();
     return SQL_OK;
   }
 
@@ -223,6 +240,7 @@ class OdbcBackend final : public DbBackend {
     if (!dbc_ || lost_) return SQL_NOT_CONNECTED;
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT)))
       return Fail(SQL_HANDLE_DBC, dbc_);
+    dirty_ = false;
     return SQL_OK;
   }
 
@@ -296,9 +314,40 @@ class OdbcBackend final : public DbBackend {
   // keeps the cursors that earlier transactions opened, where the ODBC
   // call for it would close them.
   int32_t AfterFailedRollback(OdbcStmt* p, int32_t code) {
-    if (dialect_ != DIALECT_POSTGRESQL || strncasecmp(p->direct.c_str(), "rollback", 8) != 0)
-      return code;
+    if (dialect_ != DIALECT_POSTGRESQL || !IsRollback(p)) return code;
     return Direct("rollback");
+  }
+
+  static bool IsRollback(const OdbcStmt* p) {
+    return strncasecmp(p->direct.c_str(), "rollback", 8) == 0;
+  }
+
+  // A PostgreSQL session holds its transaction, and with it the locks of
+  // every table it has read, until the transaction ends; Oracle holds none
+  // for reading. Where no change waits for its commit, the transaction is
+  // ended at once, so that the session keeps nothing locked between its
+  // statements (open cursors survive the commit).
+  void ReleaseIfIdle() {
+    if (dialect_ == DIALECT_POSTGRESQL && !dirty_ && !lost_ && dbc_)
+      SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT);
+  }
+
+  // Where the program's clock is fixed (tests), the server session's sysdate
+  // follows it through vk.clock; otherwise it is the server's own time.
+  void SyncClock() {
+    time_t want = Plat_ClockFixed() ? Plat_Now() : 0;
+    if (want == clock_sent_) return;
+    char sql[96] = "select set_config('vk.clock','',false)";
+    if (want != 0) {
+      struct tm tm;
+      Plat_LocalTime(want, &tm);
+      snprintf(sql, sizeof sql,
+               "select set_config('vk.clock','%04d-%02d-%02d %02d:%02d:%02d',false)",
+               tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    }
+    if (Direct(sql) != SQL_OK) return;
+    clock_sent_ = want;
+    if (!dirty_) Commit();  // a setting made in a transaction goes with its rollback
   }
 
   // A statement without host variables, run once (session settings).
@@ -406,6 +455,8 @@ class OdbcBackend final : public DbBackend {
   SQLHDBC dbc_ = SQL_NULL_HDBC;
   bool connected_ = false;
   bool lost_ = false;
+  bool dirty_ = false;     // a change not yet committed (outside a guarded change)
+  time_t clock_sent_ = 0;  // the fixed clock the session was given, 0: none
   Dialect dialect_ = DIALECT_ORACLE;
 };
 

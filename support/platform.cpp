@@ -24,6 +24,8 @@ void Plat_LocalTime(time_t t, struct tm* out) {
 
 void Plat_SetClock(time_t t) { g_fixed_clock = t; }
 
+bool Plat_ClockFixed() { return g_fixed_clock != 0; }
+
 void Plat_SleepMs(int32_t ms) {
   if (ms <= 0) return;
   struct timespec rest;

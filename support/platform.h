@@ -12,6 +12,8 @@ time_t Plat_Now();
 void Plat_LocalTime(time_t t, struct tm* out);
 // Fix the clock to t (0: back to the system clock). For tests.
 void Plat_SetClock(time_t t);
+// True while the clock is fixed.
+bool Plat_ClockFixed();
 
 void Plat_SleepMs(int32_t ms);
 
