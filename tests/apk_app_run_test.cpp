@@ -25,7 +25,6 @@ class OrderRunTest : public ::testing::Test {
     struct tm tm;
     Plat_LocalTime(1709798702, &tm);
     strftime(stamp_, sizeof stamp_, "%Y%m%d%H%M%S", &tm);
-    strftime(now_, sizeof now_, "%Y-%m-%d %H:%M:%S", &tm);
   }
   void TearDown() override { Plat_SetClock(0); }
 
@@ -39,7 +38,6 @@ class OrderRunTest : public ::testing::Test {
 
   TestTree tree_;
   char stamp_[15];
-  char now_[20];
 };
 
 TEST_F(OrderRunTest, BothKeywordsSendReleaseAndCountTheOperations) {
@@ -70,21 +68,23 @@ TEST_F(OrderRunTest, BothKeywordsSendReleaseAndCountTheOperations) {
 
   std::string old = "2024-03-01 12:00:00";
   std::vector<std::vector<std::string>> headers = {
-      {"000000001000", "<NULL>", "<NULL>", "2", now_},  // two new operations
-      {"000000001002", "<NULL>", "<NULL>", "1", now_},  // one deleted, one changed
+      {"000000001000", "<NULL>", "<NULL>", "2", "<now>"},  // two new operations
+      {"000000001002", "<NULL>", "<NULL>", "1", "<now>"},  // one deleted, one changed
       {"000000001003", "M2", "NEU", "1", old},
   };
-  EXPECT_EQ(tree_.Query("SELECT ApkApk, ApkDwn, ApkDna, ApkAfo, ApkDat FROM Kvs501Apk ORDER BY 1"),
+  EXPECT_EQ(FreshRows(tree_,
+                      "SELECT ApkApk, ApkDwn, ApkDna, ApkAfo, ApkDat FROM Kvs501Apk ORDER BY 1", 4),
             headers);
   std::vector<std::vector<std::string>> operations = {
-      {"000000001000", "00010", "<NULL>", "<NULL>", now_},
-      {"000000001000", "00020", "<NULL>", "<NULL>", now_},
-      {"000000001002", "00020", "<NULL>", "<NULL>", now_},
+      {"000000001000", "00010", "<NULL>", "<NULL>", "<now>"},
+      {"000000001000", "00020", "<NULL>", "<NULL>", "<now>"},
+      {"000000001002", "00020", "<NULL>", "<NULL>", "<now>"},
       {"000000001003", "00010", "M2", "NEU", old},
   };
-  EXPECT_EQ(tree_.Query("SELECT AppApk, AppApp, AppDwn, AppDna, AppDat FROM Kvs504App "
-                        "ORDER BY 1, 2"),
-            operations);
+  EXPECT_EQ(
+      FreshRows(tree_, "SELECT AppApk, AppApp, AppDwn, AppDna, AppDat FROM Kvs504App ORDER BY 1, 2",
+                4),
+      operations);
   EXPECT_TRUE(LogEntries(tree_.log()).empty());
 
   // Nothing is left with the marker: a second run writes nothing.

@@ -9,6 +9,7 @@
 #include "db/app.h"
 #include "db/sql.h"
 #include "support/platform.h"
+#include "tests/order_test_rows.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -168,11 +169,6 @@ TEST_F(AppDbTest, UpdateWritesEveryColumnAndStampsTheChange) {
   Operation("000000001000", "00010", "FB01", "M1", "NEU");
   Operation("000000001000", "00020", "FB01", "M1", "NEU");
   Plat_SetClock(1709798702);
-  struct tm tm;
-  Plat_LocalTime(1709798702, &tm);
-  char now[20];
-  strftime(now, sizeof now, "%Y-%m-%d %H:%M:%S", &tm);
-
   AppRow r;
   memset(&r, 0, sizeof r);
   strcpy(r.AppApk, "000000001000");
@@ -190,9 +186,11 @@ TEST_F(AppDbTest, UpdateWritesEveryColumnAndStampsTheChange) {
   r.AppIte = -0.125;
   ASSERT_EQ(App_PKeyUpd(&r), 0);
 
-  auto got = tree_.Query(
+  auto got = order_test::FreshRows(
+      tree_,
       "SELECT AppDwn, AppDna, AppBdi, AppBds, AppSbd, AppRed, AppSts, AppSsn, AppSta, AppAgs, "
-      "AppIte, AppKz3, AppDat, AppErf FROM Kvs504App ORDER BY AppApp");
+      "AppIte, AppKz3, AppDat, AppErf FROM Kvs504App ORDER BY AppApp",
+      12);
   ASSERT_EQ(got.size(), 2u);
   std::vector<std::string> want = {"<NULL>",
                                    "<NULL>",
@@ -206,7 +204,7 @@ TEST_F(AppDbTest, UpdateWritesEveryColumnAndStampsTheChange) {
                                    "70000",
                                    "-0.125",
                                    "neu",
-                                   now,
+                                   "<now>",
                                    "hans"};
   EXPECT_EQ(got[0], want);
   EXPECT_EQ(got[1][0], "M1");  // the other operation of the order is untouched

@@ -3,8 +3,12 @@
 // a send-buffer record.
 #pragma once
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
+#include <vector>
 
+#include "support/platform.h"
 #include "tests/test_env.h"
 
 namespace order_test {
@@ -16,6 +20,28 @@ inline std::string L(const std::string& s, size_t w) {
   return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
 }
 inline std::string B(size_t n) { return std::string(n, ' '); }
+
+// A change time as the tests compare it: "<now>" for a time the database has
+// just set (the test clock on the embedded database, the server's own clock
+// on a database server), any other time as it is.
+inline std::string Fresh(const std::string& dat) {
+  struct tm tm = {};
+  if (!strptime(dat.c_str(), "%Y-%m-%d %H:%M:%S", &tm)) return dat;
+  tm.tm_isdst = -1;
+  time_t t = mktime(&tm);
+  time_t real = time(nullptr);
+  bool test_clock = std::llabs(static_cast<long long>(t - Plat_Now())) <= 2;
+  bool server_clock = t >= real - 600 && t <= real + 2;
+  return test_clock || server_clock ? "<now>" : dat;
+}
+// Rows of a query with column col passed through Fresh.
+inline std::vector<std::vector<std::string>> FreshRows(const TestTree& t, const std::string& sql,
+                                                       size_t col) {
+  auto rows = t.Query(sql);
+  for (auto& row : rows)
+    if (col < row.size()) row[col] = Fresh(row[col]);
+  return rows;
+}
 
 // An order header; its texts are derived from the order number.
 inline void Header(const TestTree& t, const std::string& apk, const std::string& fbe,
