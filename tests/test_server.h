@@ -28,11 +28,17 @@ class TestServer {
   TestServer& operator=(const TestServer&) = delete;
 
   // Runs statements separated by ";" (outside quotes and "--" comments).
+  // A connection the server dropped is opened again once.
   void Exec(const std::string& sql);
   // Rows of a query as text; NULL as "<NULL>".
   std::vector<std::vector<std::string>> Query(const std::string& sql);
 
  private:
+  void Open();
+  void Close();
+  void Run(const std::string& sql, std::vector<std::vector<std::string>>* rows);
+
+  std::string conn_;
   void* env_ = nullptr;
   void* dbc_ = nullptr;
 };
