@@ -26,7 +26,7 @@ pgbin=$( (ls -d /usr/lib/postgresql/*/bin 2>/dev/null || true) | sort -V | tail 
 
 # initdb and the server refuse to run as root: they run as postgres then.
 as_owner() {
-  if [ "$(id -u)" -eq 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
+  if [ "$(id -u)" -eq 0 ]; then (cd / && runuser -u postgres -- "$@"); else "$@"; fi
 }
 
 free_port() {
