@@ -18,7 +18,7 @@ std::string Env(const char* name) {
 }
 
 // Statements of a script: split at ";" outside quotes and comments.
-std::vector<std::string> Split(const std::string& sql) {
+[[maybe_unused]] std::vector<std::string> Split(const std::string& sql) {
   std::vector<std::string> out;
   std::string cur;
   bool quoted = false;
