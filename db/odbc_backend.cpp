@@ -156,9 +156,9 @@ class OdbcBackend final : public DbBackend {
       if (st->kind == SQLK_CONTROL && !lost_) code = AfterFailedRollback(p, code);
     }
     if (!lost_) SQLFreeStmt(p->h, SQL_CLOSE);
-    // After a change that failed or touched nothing, and after the rollback
-    // that follows it, nothing waits for a commit.
-    if (code != SQL_OK || IsRollback(p)) ReleaseIfIdle();
+    // After the rollback that follows a change that failed or touched
+    // nothing, nothing waits for a commit.
+    if (IsRollback(p)) ReleaseIfIdle();
     return code;
   }
 
