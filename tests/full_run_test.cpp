@@ -99,7 +99,7 @@ TEST_F(FullRunTest, EveryRequestedTableIsRemarkedSentAndReleased) {
       {"SELECT count(*) FROM Kvs504App WHERE AppDwn = 'UPDRUN'", "0"},
       {"SELECT ApkAfo FROM Kvs501Apk WHERE ApkApk = '000000001000'", "2"},  // "AEN": unchanged
       {"SELECT ApkErf FROM Kvs501Apk WHERE ApkApk = '000000001000'", "KoraSys"},
-      {"SELECT ifnull(ApkErf, '-') FROM Kvs501Apk WHERE ApkApk = '000000001001'", "-"},
+      {"SELECT coalesce(ApkErf, '-') FROM Kvs501Apk WHERE ApkApk = '000000001001'", "-"},
       {"SELECT count(*) FROM Kvs530Apg WHERE ApgDwn IS NULL AND ApgDna IS NULL", "1"},
       {"SELECT count(*) FROM Kvs531Apl WHERE AplDwn IS NULL AND AplDna IS NULL", "1"},
       {"SELECT count(*) FROM Kvs521Ubg WHERE UbgDwn IS NULL AND UbgDna IS NULL", "1"},

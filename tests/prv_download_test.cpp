@@ -112,10 +112,13 @@ class PrvDownloadTest : public ::testing::Test {
   // Validity, leave columns and name of a person, '|'-separated.
   std::string Rest(const char* pnr) {
     return tree_.Value(
-        std::string("SELECT coalesce(PrvGvo,'-') || '|' || coalesce(PrvGbi,'-') || '|' || "
-                    "coalesce(PrvAwn,'-') || '|' || coalesce(PrvAvn,'-') || '|' || "
-                    "coalesce(PrvAbi,'-') || '|' || PrvAnw || '|' || PrvApl || '|' || PrvApp "
-                    "|| '|' || coalesce(PrvNam,'-') FROM Kvs510Prv WHERE PrvPnr='") +
+        std::string(
+            "SELECT coalesce(CAST(PrvGvo AS VARCHAR(19)),'-') || '|' || coalesce(CAST(PrvGbi AS "
+            "VARCHAR(19)),'-') || '|' || "
+            "coalesce(PrvAwn,'-') || '|' || coalesce(CAST(PrvAvn AS VARCHAR(19)),'-') || '|' || "
+            "coalesce(CAST(PrvAbi AS VARCHAR(19)),'-') || '|' || PrvAnw || '|' || PrvApl || '|' || "
+            "PrvApp "
+            "|| '|' || coalesce(PrvNam,'-') FROM Kvs510Prv WHERE PrvPnr='") +
         pnr + "'");
   }
   PrvRow Fetched(const char* marker) {
