@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "download/frame.h"
+#include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
 
@@ -92,18 +93,18 @@ int32_t Apg_Frei(ApgRow row) {
   return rc;
 }
 
+namespace {
+
+const TableRemark<ApgRow> kApgRemark = {
+    "Apg_Sel", "Fehelr bei Apg_PKeyDel", Apg_FetchRange,  Apg_CloseRange,  Apg_PKeyUpd,
+    nullptr,   &ApgRow::ApgDna,          &ApgRow::ApgDwn, &ApgRow::ApgErf,
+};
+
+}  // namespace
+
 void Apg_Sel(const char* marker, char* from, char* to) {
   memcpy(from, "0000000000", 11);
   memcpy(to, "9999999999", 11);
   if (Apg_OpenRange(from, to) != 0) return;
-  static ApgRow row;
-  memset(&row, 0, sizeof row);
-  while (Apg_FetchRange(&row) == 0) {
-    CopyText(row.ApgDna, "AEN");
-    CopyText(row.ApgDwn, marker);
-    CopyText(row.ApgErf, "KoraSys");
-    int32_t rc = Apg_PKeyUpd(&row);
-    if (rc != 0) Msg_Report("Apg_Sel", "Fehelr bei Apg_PKeyDel", rc);
-  }
-  Apg_CloseRange();  // nothing is left to do with its result
+  Dnl_Remark(kApgRemark, marker);
 }

@@ -7,6 +7,7 @@
 
 #include "download/frame.h"
 #include "download/order_body.h"
+#include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
 
@@ -61,21 +62,28 @@ int32_t Apk_Frei(ApkRow row) {
   return rc;
 }
 
+namespace {
+
+// Rows of status 7 or 9 are left as they are.
+const TableRemark<ApkRow> kApkRemark = {
+    "Auk_To_Apk",
+    "Fehelr bei Apk_PKeyDel",
+    [](ApkRow* row) { return Apk_FetchRange(row, 1); },
+    [] { return Apk_CloseRange(1); },
+    Apk_PKeyUpd,
+    [](const ApkRow& row) { return row.ApkSts == 9 || row.ApkSts == 7; },
+    &ApkRow::ApkDna,
+    &ApkRow::ApkDwn,
+    &ApkRow::ApkErf,
+};
+
+}  // namespace
+
 void Auk_To_Apk(const char* marker, char* lower, char* upper) {
   Txt_Copy(lower, 13, "000000000000");
   Txt_Copy(upper, 13, "999999999999");
   if (Apk_OpenRange(lower, upper, 1) != 0) return;
-  static ApkRow row;
-  memset(&row, 0, sizeof row);
-  while (Apk_FetchRange(&row, 1) == 0) {
-    if (row.ApkSts == 9 || row.ApkSts == 7) continue;
-    CopyText(row.ApkDna, "AEN");
-    CopyText(row.ApkDwn, marker);
-    CopyText(row.ApkErf, "KoraSys");
-    int32_t rc = Apk_PKeyUpd(&row);
-    if (rc != 0) Msg_Report("Auk_To_Apk", "Fehelr bei Apk_PKeyDel", rc);
-  }
-  Apk_CloseRange(1);
+  Dnl_Remark(kApkRemark, marker);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "db/ksg.h"
 #include "download/frame.h"
+#include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
 
@@ -108,18 +109,18 @@ int32_t Apl_Frei(AplRow row) {
   return rc;
 }
 
+namespace {
+
+const TableRemark<AplRow> kAplRemark = {
+    "Apl_Sel", "Fehelr bei Apl_PKeyUpd", Apl_FetchRange,  Apl_CloseRange,  Apl_PKeyUpd,
+    nullptr,   &AplRow::AplDna,          &AplRow::AplDwn, &AplRow::AplErf,
+};
+
+}  // namespace
+
 void Apl_Sel(const char* marker, char* from, char* to) {
   memcpy(from, "0000000000", 11);
   memcpy(to, "9999999999", 11);
   if (Apl_OpenRange(from, to) != 0) return;
-  static AplRow row;
-  memset(&row, 0, sizeof row);
-  while (Apl_FetchRange(&row) == 0) {
-    CopyText(row.AplDna, "AEN");
-    CopyText(row.AplDwn, marker);
-    CopyText(row.AplErf, "KoraSys");
-    int32_t rc = Apl_PKeyUpd(&row);
-    if (rc != 0) Msg_Report("Apl_Sel", "Fehelr bei Apl_PKeyUpd", rc);
-  }
-  Apl_CloseRange();  // nothing is left to do with its result
+  Dnl_Remark(kAplRemark, marker);
 }

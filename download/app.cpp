@@ -8,6 +8,7 @@
 #include "db/apk.h"
 #include "download/frame.h"
 #include "download/order_body.h"
+#include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
 
@@ -86,19 +87,26 @@ int32_t App_Frei(AppRow row) {
   return 0;
 }
 
+namespace {
+
+// Rows of status 7 or 9 are left as they are.
+const TableRemark<AppRow> kAppRemark = {
+    "App_Sel",
+    "Fehelr bei App_PKeyDel",
+    [](AppRow* row) { return App_FetchRange(row, 1); },
+    [] { return App_CloseRange(1); },
+    App_PKeyUpd,
+    [](const AppRow& row) { return row.AppSts == 9 || row.AppSts == 7; },
+    &AppRow::AppDna,
+    &AppRow::AppDwn,
+    &AppRow::AppErf,
+};
+
+}  // namespace
+
 void App_Sel(const char* marker, char* order_from, char* order_to, char* op_from, char* op_to) {
   if (App_OpenRange(order_from, op_from, order_to, op_to, 1) != 0) return;
-  static AppRow row;
-  memset(&row, 0, sizeof row);
-  while (App_FetchRange(&row, 1) == 0) {
-    if (row.AppSts == 9 || row.AppSts == 7) continue;
-    CopyText(row.AppDna, "AEN");
-    CopyText(row.AppDwn, marker);
-    CopyText(row.AppErf, "KoraSys");
-    int32_t rc = App_PKeyUpd(&row);
-    if (rc != 0) Msg_Report("App_Sel", "Fehelr bei App_PKeyDel", rc);
-  }
-  App_CloseRange(1);
+  Dnl_Remark(kAppRemark, marker);
 }
 
 namespace {

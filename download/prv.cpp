@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "download/frame.h"
+#include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
 
@@ -102,19 +103,19 @@ int32_t Prv_Frei(PrvRow row) {
   return rc;
 }
 
+namespace {
+
+const TableRemark<PrvRow> kPrvRemark = {
+    "Prv_Sel", "Fehelr bei Prv_PKeyDel", Prv_FetchRange,  Prv_CloseRange,  Prv_PKeyUpd,
+    nullptr,   &PrvRow::PrvDna,          &PrvRow::PrvDwn, &PrvRow::PrvErf,
+};
+
+}  // namespace
+
 void Prv_Sel(const char* marker, char* from, char* to) {
   // The request's range is not used: every valid person is marked again.
   snprintf(from, 9, "%s", "00000000");
   snprintf(to, 9, "%s", "99999999");
   if (Prv_OpenRange(from, to) != 0) return;
-  static PrvRow row;
-  memset(&row, 0, sizeof row);
-  while (Prv_FetchRange(&row) == 0) {
-    CopyText(row.PrvDna, "AEN");
-    CopyText(row.PrvDwn, marker);
-    CopyText(row.PrvErf, "KoraSys");
-    int32_t rc = Prv_PKeyUpd(&row);
-    if (rc != 0) Msg_Report("Prv_Sel", "Fehelr bei Prv_PKeyDel", rc);
-  }
-  Prv_CloseRange();
+  Dnl_Remark(kPrvRemark, marker);
 }

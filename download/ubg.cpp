@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "download/frame.h"
+#include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
 
@@ -75,19 +76,19 @@ int32_t Ubg_Frei(UbgRow row) {
   return rc;
 }
 
+namespace {
+
+const TableRemark<UbgRow> kUbgRemark = {
+    "Ubg_Sel", "Fehelr bei Ubg_PKeyDel", Ubg_FetchRange,  Ubg_CloseRange,  Ubg_PKeyUpd,
+    nullptr,   &UbgRow::UbgDna,          &UbgRow::UbgDwn, &UbgRow::UbgErf,
+};
+
+}  // namespace
+
 void Ubg_Sel(const char* marker, char* from, char* to) {
   // The request's range is not used: every reason is marked again.
   snprintf(from, 6, "%s", "00000");
   snprintf(to, 6, "%s", "99999");
   if (Ubg_OpenRange(from, to) != 0) return;
-  static UbgRow row;
-  memset(&row, 0, sizeof row);
-  while (Ubg_FetchRange(&row) == 0) {
-    CopyText(row.UbgDna, "AEN");
-    CopyText(row.UbgDwn, marker);
-    CopyText(row.UbgErf, "KoraSys");
-    int32_t rc = Ubg_PKeyUpd(&row);
-    if (rc != 0) Msg_Report("Ubg_Sel", "Fehelr bei Ubg_PKeyDel", rc);
-  }
-  Ubg_CloseRange();
+  Dnl_Remark(kUbgRemark, marker);
 }
