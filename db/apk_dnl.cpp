@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "db/apk.h"
+#include "db/apk_host.h"
 #include "db/sql.h"
 #include "support/text.h"
 
@@ -60,41 +61,8 @@ int32_t Apk_OpenDnl(const char* marker) {
 int32_t Apk_FetchDnl(ApkRow* row) {
   int32_t rc = Sql_Fetch(&s_dnl, kOut);
   if (rc != 0) return rc;
-  CopyText(row->ApkApk, h.ApkApk);
-  CopyText(row->ApkBz1, h.ApkBz1);
-  CopyText(row->ApkBz2, h.ApkBz2);
-  CopyText(row->ApkTxt, h.ApkTxt);
-  row->ApkSts = h.ApkSts;
-  row->ApkSis = h.ApkSis;
-  CopyText(row->ApkKun, h.ApkKun);
-  CopyText(row->ApkKb1, h.ApkKb1);
-  CopyText(row->ApkKb2, h.ApkKb2);
-  CopyText(row->ApkBgs, h.ApkBgs);
-  CopyText(row->ApkEns, h.ApkEns);
-  row->ApkAfo = h.ApkAfo;
-  row->ApkEaf = h.ApkEaf;
-  CopyText(row->ApkTnr, h.ApkTnr);
-  CopyText(row->ApkTb1, h.ApkTb1);
-  CopyText(row->ApkTb2, h.ApkTb2);
-  row->ApkSme = h.ApkSme;
-  row->ApkIme = h.ApkIme;
-  CopyText(row->ApkMee, h.ApkMee);
-  CopyText(row->ApkBdiDate, h.ApkBdiDate);
-  CopyText(row->ApkBdiTime, h.ApkBdiTime);
-  CopyText(row->ApkEdiDate, h.ApkEdiDate);
-  CopyText(row->ApkEdiTime, h.ApkEdiTime);
-  CopyText(row->ApkFbe, h.ApkFbe);
-  CopyText(row->ApkKst, h.ApkKst);
-  CopyText(row->ApkZf1, h.ApkZf1);
-  CopyText(row->ApkZf2, h.ApkZf2);
-  CopyText(row->ApkZf3, h.ApkZf3);
-  CopyText(row->ApkKnz, h.ApkKnz);
-  row->ApkSsn = h.ApkSsn;
-  CopyText(row->ApkDna, h.ApkDna);
-  CopyText(row->ApkDwn, h.ApkDwn);
-  row->ApkSta = h.ApkSta;
+  Apk_TakeColumns(row, h);
   CopyText(row->ApkDat, h.ApkDat);
-  CopyText(row->ApkErf, h.ApkErf);
   row->ApkAba = h.ApkAba;
   return 0;
 }

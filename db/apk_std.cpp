@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "db/apk.h"
+#include "db/apk_host.h"
 #include "db/sql.h"
 #include "support/text.h"
 
@@ -106,44 +107,6 @@ const HostVar kUpdIn[] = {
 };
 static_assert(sizeof kUpdIn / sizeof kUpdIn[0] == 34);
 
-// The host variables common to the range cursor and the read, into the row.
-void ToRow(ApkRow* row) {
-  CopyText(row->ApkApk, h.ApkApk);
-  CopyText(row->ApkBz1, h.ApkBz1);
-  CopyText(row->ApkBz2, h.ApkBz2);
-  CopyText(row->ApkTxt, h.ApkTxt);
-  row->ApkSts = h.ApkSts;
-  row->ApkSis = h.ApkSis;
-  CopyText(row->ApkKun, h.ApkKun);
-  CopyText(row->ApkKb1, h.ApkKb1);
-  CopyText(row->ApkKb2, h.ApkKb2);
-  CopyText(row->ApkBgs, h.ApkBgs);
-  CopyText(row->ApkEns, h.ApkEns);
-  row->ApkAfo = h.ApkAfo;
-  row->ApkEaf = h.ApkEaf;
-  CopyText(row->ApkTnr, h.ApkTnr);
-  CopyText(row->ApkTb1, h.ApkTb1);
-  CopyText(row->ApkTb2, h.ApkTb2);
-  row->ApkSme = h.ApkSme;
-  row->ApkIme = h.ApkIme;
-  CopyText(row->ApkMee, h.ApkMee);
-  CopyText(row->ApkBdiDate, h.ApkBdiDate);
-  CopyText(row->ApkBdiTime, h.ApkBdiTime);
-  CopyText(row->ApkEdiDate, h.ApkEdiDate);
-  CopyText(row->ApkEdiTime, h.ApkEdiTime);
-  CopyText(row->ApkFbe, h.ApkFbe);
-  CopyText(row->ApkKst, h.ApkKst);
-  CopyText(row->ApkZf1, h.ApkZf1);
-  CopyText(row->ApkZf2, h.ApkZf2);
-  CopyText(row->ApkZf3, h.ApkZf3);
-  CopyText(row->ApkKnz, h.ApkKnz);
-  row->ApkSsn = h.ApkSsn;
-  CopyText(row->ApkDna, h.ApkDna);
-  CopyText(row->ApkDwn, h.ApkDwn);
-  row->ApkSta = h.ApkSta;
-  CopyText(row->ApkErf, h.ApkErf);
-}
-
 SqlStmt* RangeCursor(int16_t variant) {
   return variant == 1 ? &s_range1 : variant == 2 ? &s_range2 : nullptr;
 }
@@ -169,7 +132,7 @@ int32_t Apk_FetchRange(ApkRow* row, int16_t variant) {
   if (!st) return SQL_CURSOR_INVALID;
   int32_t rc = Sql_Fetch(st, kRangeOut);
   if (rc != 0) return rc;
-  ToRow(row);
+  Apk_TakeColumns(row, h);
   row->ApkAba = h.ApkAba16;
   return 0;
 }
@@ -183,7 +146,7 @@ int32_t Apk_PKeyRead(ApkRow* row) {
   CopyText(h.key, row->ApkApk);
   int32_t rc = Sql_SelectInto(&s_read, kKeyIn, kReadOut);
   if (rc == 0) {
-    ToRow(row);
+    Apk_TakeColumns(row, h);
     row->ApkAba = h.ApkAba;
     return 0;
   }
