@@ -25,7 +25,7 @@
 #include <string>
 
 #include "db/session.h"
-#include "download/ksg.h"
+#include "download/ksg_dnl.h"
 #include "sendbuf/snddnl.h"
 #include "support/msg.h"
 

@@ -1,8 +1,10 @@
 // Workplace groups (Kvs530Apg): the row record and the statements on the
 // table. The download cursor delivers the marked groups together with the
 // cost centre of each assignment valid today (Kvs537Ksg); the key-range
-// cursor, the read, the update and the delete work on the group's own row.
-// Every operation returns the statement result code and reports nothing.
+// cursor, the read and the single-column changes of the release and the
+// re-marking work on the group's own row. Every operation returns the
+// statement result code and reports nothing. A change writes only the
+// columns it names.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +53,12 @@ int32_t Apg_CloseRange();
 // Reads the group row->ApgApg. On a nonzero result the row keeps only its
 // key; every other field is emptied.
 int32_t Apg_PKeyRead(ApgRow* row);
-// Writes every column of the row back (ApgDat becomes the database time).
-int32_t Apg_PKeyUpd(const ApgRow* row);
-int32_t Apg_PKeyDel(const char* apg);
+
+// The releases of a group whose record was sent: un-mark it (ApgDwn and
+// ApgDna emptied, ApgDat the database's time) or delete it; each only while
+// the group still carries the marker and action code of sent (1403
+// otherwise). Guarded changes.
+int32_t Apg_PKeyFrei(const ApgRow& sent);
+int32_t Apg_PKeyDel(const ApgRow& sent);
+// Re-marking: action "AEN", the marker, the user "KoraSys", ApgDat now.
+int32_t Apg_PKeyMark(const ApgRow& row, const char* marker);

@@ -1,13 +1,14 @@
 // Order headers (Kvs501Apk): the row record and every statement the program
-// runs on the table: the download cursor by marker (db/apk_dnl.cpp), the
-// key-range cursor, the read, update and delete by order number
-// (db/apk_std.cpp).
+// runs on the table: the download cursor by marker, the key-range cursor of
+// the re-marking, the read by order number, and the few single-column changes
+// of the releases, the re-marking and the operation count.
 //
 // All operations return the statement result code (0, 1403, negative) and
 // report nothing; their callers log. ApkSts, ApkSis, ApkAfo and ApkEaf travel
-// as 16-bit values everywhere, ApkSsn and ApkSta in the key-range cursor, the
-// read and the update, ApkAba in the key-range cursor only: a value beyond
-// 16 bits wraps there. The record keeps them all as 32-bit integers.
+// as 16-bit values everywhere, ApkSsn and ApkSta in the key-range cursor and
+// the read, ApkAba in the key-range cursor only: a stored value beyond that
+// width fails its row (SQL_OVERFLOW). The record keeps them all as 32-bit
+// integers. A change writes only the columns it names.
 #pragma once
 
 #include <cstdint>
@@ -52,14 +53,15 @@ struct ApkRow {
 };
 
 // Download cursor: the rows whose ApkDwn equals marker (at most 8
-// characters), ordered by production area. The fetch fills row only on 0.
+// characters), ordered by production area. The fetch fills row only on 0
+// (or, for a row that fails, as far as its values go).
 int32_t Apk_OpenDnl(const char* marker);
 int32_t Apk_FetchDnl(ApkRow* row);
 int32_t Apk_CloseDnl();
 
 // Key-range cursor: the rows whose order number lies strictly between lower
-// and upper; variant 1 ascending, 2 descending (any other variant is refused
-// with SQL_CURSOR_INVALID). The fetch fills row (all but ApkDat) only on 0.
+// and upper, ascending (variant 1; any other variant is refused with
+// SQL_CURSOR_INVALID). The fetch fills row (all but ApkDat) only on 0.
 int32_t Apk_OpenRange(const char* lower, const char* upper, int16_t variant);
 int32_t Apk_FetchRange(ApkRow* row, int16_t variant);
 int32_t Apk_CloseRange(int16_t variant);
@@ -67,9 +69,16 @@ int32_t Apk_CloseRange(int16_t variant);
 // Reads the row of row->ApkApk. On 0 every field but ApkDat is filled; on any
 // other result every field except ApkApk is emptied.
 int32_t Apk_PKeyRead(ApkRow* row);
-// Writes every column of the row of row->ApkApk from the record and sets its
-// change time ApkDat to the database's current time. Committed at once; a
-// failure leaves the row as it was.
-int32_t Apk_PKeyUpd(const ApkRow* row);
-// Deletes the row of the order number. Committed at once.
-int32_t Apk_PKeyDel(const char* apk);
+
+// The releases of a row whose record was sent: un-mark it (empty ApkDwn and
+// ApkDna, ApkDat the database's time), or delete it. Each acts only while
+// the row still carries the marker, the action code and the change time that
+// the download cursor delivered in sent, and gives 1403 otherwise. Guarded
+// changes: committed at once, or kept in the open unit of work.
+int32_t Apk_PKeyFrei(const ApkRow& sent);
+int32_t Apk_PKeyDel(const ApkRow& sent);
+// Re-marking: action "AEN", the marker, the user "KoraSys", ApkDat now.
+int32_t Apk_PKeyMark(const ApkRow& row, const char* marker);
+// The operation count of order apk changes by delta (a missing count counts
+// as 0); ApkDat becomes the database's time.
+int32_t Apk_PKeyAfo(const char* apk, int32_t delta);

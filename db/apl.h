@@ -1,7 +1,8 @@
 // Workplaces (Kvs531Apl): the row record and the statements on the table:
-// the download cursor over the marked workplaces, the key-range cursor, and
-// the read, update and delete by key. Every operation returns the statement
-// result code and reports nothing.
+// the download cursor over the marked workplaces, the key-range cursor, the
+// read by key, and the single-column changes of the release and the
+// re-marking. Every operation returns the statement result code and reports
+// nothing. A change writes only the columns it names.
 #pragma once
 
 #include <cstdint>
@@ -58,10 +59,15 @@ int32_t Apl_OpenRange(const char* from, const char* to);
 int32_t Apl_FetchRange(AplRow* row);  // fills row only on 0; AplDat untouched
 int32_t Apl_CloseRange();
 
-// Reads the workplace row->AplApl. On a nonzero result the row keeps only its
-// key; every other field is emptied.
+// Reads the workplace row->AplApl. On a nonzero result the row keeps only
+// its key; every other field is emptied.
 int32_t Apl_PKeyRead(AplRow* row);
-// Writes every column of the row back (AplDat becomes the database time; an
-// empty AplUdt stores NULL).
-int32_t Apl_PKeyUpd(const AplRow* row);
-int32_t Apl_PKeyDel(const char* apl);
+
+// The releases of a workplace whose record was sent: un-mark it (AplDwn and
+// AplDna emptied, AplDat the database's time) or delete it; each only while
+// the workplace still carries the marker and action code of sent (1403
+// otherwise). Guarded changes.
+int32_t Apl_PKeyFrei(const AplRow& sent);
+int32_t Apl_PKeyDel(const AplRow& sent);
+// Re-marking: action "AEN", the marker, the user "KoraSys", AplDat now.
+int32_t Apl_PKeyMark(const AplRow& row, const char* marker);

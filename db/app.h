@@ -1,13 +1,14 @@
 // Order operations (Kvs504App): the row record and every statement the
-// program runs on the table: the download cursor by marker (db/app_dnl.cpp),
-// the key-range cursor, the read, update and delete by order number and
-// operation number (db/app_std.cpp).
+// program runs on the table: the download cursor by marker, the key-range
+// cursor of the re-marking, the read by order number and operation number,
+// and the few single-column changes of the release and the re-marking.
 //
 // All operations return the statement result code (0, 1403, negative) and
 // report nothing; their callers log. AppSts and AppSis travel as 16-bit
-// values everywhere, AppSsn and AppSta in the key-range cursor, the read and
-// the update: a value beyond 16 bits wraps there. The record keeps them all
-// as 32-bit integers.
+// values everywhere, AppSsn and AppSta in the key-range cursor and the read:
+// a stored value beyond that width fails its row (SQL_OVERFLOW). The record
+// keeps them all as 32-bit integers. A change writes only the columns it
+// names.
 #pragma once
 
 #include <cstdint>
@@ -64,17 +65,17 @@ struct AppRow {
 };
 
 // Download cursor: the rows whose AppDwn equals marker (at most 8
-// characters), ordered by production area. The fetch fills row only on 0.
+// characters), ordered by production area. The fetch fills row only on 0
+// (or, for a row that fails, as far as its values go).
 int32_t App_OpenDnl(const char* marker);
 int32_t App_FetchDnl(AppRow* row);
 int32_t App_CloseDnl();
 
-// Key-range cursor. Variant 1: the rows whose (order number, operation
+// Key-range cursor, variant 1: the rows whose (order number, operation
 // number) lies strictly between (lower_apk, lower_app) and (upper_apk,
-// upper_app), ascending. Variant 2: the rows whose order number lies strictly
-// between lower_apk and upper_apk, operations descending within an order.
-// Any other variant is refused with SQL_CURSOR_INVALID. On a fetch result
-// other than 0 every field but the key is emptied.
+// upper_app), ascending. Any other variant is refused with
+// SQL_CURSOR_INVALID. On a fetch result other than 0 every field but the key
+// is emptied.
 int32_t App_OpenRange(const char* lower_apk, const char* lower_app, const char* upper_apk,
                       const char* upper_app, int16_t variant);
 int32_t App_FetchRange(AppRow* row, int16_t variant);
@@ -83,9 +84,18 @@ int32_t App_CloseRange(int16_t variant);
 // Reads the row of (row->AppApk, row->AppApp). On any result other than 0
 // every field but the key is emptied.
 int32_t App_PKeyRead(AppRow* row);
-// Writes every column of the row of the record's key from the record and
-// sets AppDat to the database's current time. Committed at once; a failure
-// leaves the row as it was.
-int32_t App_PKeyUpd(const AppRow* row);
-// Deletes the row of the record's key. Committed at once.
-int32_t App_PKeyDel(const AppRow* row);
+
+// The releases of an operation whose record was sent: un-mark it (empty
+// AppDwn and AppDna, AppDat the database's time), or delete it; each only
+// while the row still carries the marker, action code and change time the
+// download cursor delivered in sent (1403 otherwise). Guarded changes.
+int32_t App_PKeyFrei(const AppRow& sent);
+int32_t App_PKeyDel(const AppRow& sent);
+// Re-marking: action "AEN", the marker, the user "KoraSys", AppDat now.
+int32_t App_PKeyMark(const AppRow& row, const char* marker);
+
+// The release of an operation and the change of its order's operation count
+// stand or fall together: App_FreiBegin opens their savepoint, App_FreiEnd
+// keeps both (committing them outside a unit of work) or undoes both.
+int32_t App_FreiBegin();
+int32_t App_FreiEnd(bool keep);

@@ -29,6 +29,13 @@ class DbBackend {
   virtual int32_t Fetch(SqlStmt* st, const HostVar* out, int nout) = 0;
   virtual int32_t Close(SqlStmt* st) = 0;
   virtual int32_t Commit() = 0;
+  // A unit of work: Begin takes what the changes will need (the embedded
+  // database's write lock) so that a held database is found before anything
+  // is written; Rollback undoes everything since the last commit.
+  virtual int32_t Begin() = 0;
+  virtual int32_t Rollback() = 0;
+  // The longest wait for a lock another session holds.
+  virtual void SetLockWait(int32_t ms) = 0;
 };
 
 // Back ends the program is built with.
@@ -36,12 +43,14 @@ DbBackend* SqliteBackend_Create();
 DbBackend* OdbcBackend_Create();  // nullptr when built without ODBC
 
 // Copies fetched values into host variables, the same way on every back end:
-// text cut to its field, integers wrapped to the host variable's width,
-// NULL as an empty text or 0.
-void Hv_SetNull(const HostVar& hv);
-void Hv_SetText(const HostVar& hv, const char* cp1252, uint32_t n);
-void Hv_SetInt(const HostVar& hv, int64_t v);
-void Hv_SetDouble(const HostVar& hv, double v);
+// text cut to its field, NULL as an empty text or 0. They return 0, or the
+// code that fails the row: SQL_OVERFLOW for a number beyond the variable's
+// width, SQL_INVALID_NUMBER for text that is no number, SQL_NO_CP1252 for a
+// key that had to be cut (the value is stored all the same).
+int32_t Hv_SetNull(const HostVar& hv);
+int32_t Hv_SetText(const HostVar& hv, const char* cp1252, uint32_t n);
+int32_t Hv_SetInt(const HostVar& hv, int64_t v);
+int32_t Hv_SetDouble(const HostVar& hv, double v);
 // The input text of a string host variable and its length (bounded by the
 // variable's size); length 0 means the value binds as NULL.
 uint32_t Hv_TextLen(const HostVar& hv);

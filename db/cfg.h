@@ -21,8 +21,9 @@ struct CfgRow {
   char CfgErf[9];
 };
 
-// The groups whose range 1 or 2 covers key (inclusive, compared as text),
-// lowest file number first.
-int32_t Cfg_Open(const char* key);
-int32_t Cfg_Fetch(CfgRow* row);  // fills row only on 0
-int32_t Cfg_Close();
+// Every terminal group, lowest file number first. The fetch fills row only
+// on 0; range1 and range2 tell whether the row's range 1 and range 2 have
+// both their bounds (a range with a NULL bound covers nothing).
+int32_t Cfg_OpenAll();
+int32_t Cfg_FetchAll(CfgRow* row, bool* range1, bool* range2);
+int32_t Cfg_CloseAll();

@@ -3,6 +3,7 @@
 #include "db/dialect.h"
 
 #include <regex>
+#include <vector>
 
 namespace {
 
@@ -47,14 +48,26 @@ const std::regex& Placeholder() {
   return re;
 }
 
+constexpr size_t kRewriteCount = sizeof kRewrites / sizeof kRewrites[0];
+
+// The patterns, built once for the process.
+const std::regex& Pattern(size_t i) {
+  static const std::vector<std::regex> patterns = [] {
+    std::vector<std::regex> v;
+    for (const Rewrite& r : kRewrites) v.emplace_back(r.pattern, std::regex::icase);
+    return v;
+  }();
+  return patterns[i];
+}
+
 }  // namespace
 
 std::string Dialect_Translate(Dialect d, const char* oracle_text) {
   std::string s = std::regex_replace(oracle_text, IntoList(), " ");
   s = std::regex_replace(s, Placeholder(), "?");
-  for (const Rewrite& r : kRewrites) {
-    if (r.dialect != d) continue;
-    s = std::regex_replace(s, std::regex(r.pattern, std::regex::icase), r.replacement);
+  for (size_t i = 0; i < kRewriteCount; ++i) {
+    if (kRewrites[i].dialect != d) continue;
+    s = std::regex_replace(s, Pattern(i), kRewrites[i].replacement);
   }
   return s;
 }

@@ -40,6 +40,7 @@ struct OdbcStmt {
   bool open = false;        // cursor: opened and not closed
   bool at_end = false;      // cursor: the last fetch found no row
   std::string direct;       // savepoint and rollback: the text, run as it stands
+  bool noop = false;        // a savepoint release the server has no statement for
   bool uses_clock = false;  // the text reads the session's clock (vk.clock)
   std::vector<SQLLEN> ind;  // lengths and NULL indicators of the inputs
 };
@@ -87,6 +88,7 @@ class OdbcBackend final : public DbBackend {
       }
       rc = Direct("set client_encoding to 'WIN1252'");
       if (rc == SQL_OK) rc = Direct("set datestyle to 'ISO, YMD'");
+      if (rc == SQL_OK) rc = LockTimeout();
       if (rc == SQL_OK) rc = Commit();
       if (rc != SQL_OK) {
         Hangup();
@@ -111,6 +113,9 @@ class OdbcBackend final : public DbBackend {
       // psqlODBC keeps a savepoint only when it is sent as a plain statement:
       // a prepared one is lost at the next failure, and with it the rollback.
       p->direct = sql;
+      // Oracle has no release of a savepoint: a savepoint of the same name
+      // later simply takes the place of the earlier one.
+      p->noop = dialect_ == DIALECT_ORACLE && strncasecmp(sql.c_str(), "release", 7) == 0;
     } else {
       r = SQLPrepare(p->h, Text(sql.c_str()), SQL_NTS);
     }
@@ -138,6 +143,7 @@ class OdbcBackend final : public DbBackend {
   int32_t Execute(SqlStmt* st, const HostVar* in, int nin) override {
     OdbcStmt* p = static_cast<OdbcStmt*>(st->handle);
     if (lost_) return SQL_NOT_CONNECTED;
+    if (p->noop) return SQL_OK;
     int32_t code = Bind(p, in, nin);
     if (code != SQL_OK) return code;
     if (p->uses_clock) SyncClock();
@@ -151,6 +157,7 @@ class OdbcBackend final : public DbBackend {
         if (rows == 0) code = SQL_NOTFOUND;
         if (rows > 0) dirty_ = true;
       }
+      if (st->kind == SQLK_CONTROL) Savepoints(p);
     } else {
       code = Fail(SQL_HANDLE_STMT, p->h);
       if (st->kind == SQLK_CONTROL && !lost_) code = AfterFailedRollback(p, code);
@@ -176,13 +183,16 @@ class OdbcBackend final : public DbBackend {
     } else if (!SQL_SUCCEEDED(r)) {
       code = Fail(SQL_HANDLE_STMT, p->h);
     } else {
-      code = Columns(p, out, nout);
-      if (code == SQL_OK) {
+      bool row_failed = false;
+      code = Columns(p, out, nout, &row_failed);
+      if (code == SQL_OK || row_failed) {
         r = SQLFetch(p->h);
         if (SQL_SUCCEEDED(r))
           code = SQL_TOO_MANY_ROWS;
         else if (r != SQL_NO_DATA)
           code = Fail(SQL_HANDLE_STMT, p->h);
+        else
+          st->row_failed = row_failed;
       }
     }
     if (!lost_) SQLFreeStmt(p->h, SQL_CLOSE);
@@ -208,6 +218,10 @@ class OdbcBackend final : public DbBackend {
     }
     p->open = true;
     p->at_end = false;
+    // The transaction that opened the cursor ends here, so that a unit of
+    // work rolled back later cannot take the cursor with it (cursors survive
+    // commits).
+    ReleaseIfIdle();
     return SQL_OK;
   }
 
@@ -221,8 +235,11 @@ class OdbcBackend final : public DbBackend {
       p->at_end = true;
       return SQL_NOTFOUND;
     }
-    int32_t code = SQL_SUCCEEDED(r) ? Columns(p, out, nout) : Fail(SQL_HANDLE_STMT, p->h);
-    if (code != SQL_OK) ReleaseIfIdle();
+    bool row_failed = false;
+    int32_t code =
+        SQL_SUCCEEDED(r) ? Columns(p, out, nout, &row_failed) : Fail(SQL_HANDLE_STMT, p->h);
+    st->row_failed = row_failed;
+    if (code != SQL_OK && !row_failed) ReleaseIfIdle();
     return code;
   }
 
@@ -238,10 +255,48 @@ class OdbcBackend final : public DbBackend {
 
   int32_t Commit() override {
     if (!dbc_ || lost_) return SQL_NOT_CONNECTED;
+    if (aborted_ != 0) {  // the work to commit was rolled back on the way
+      int32_t code = aborted_;
+      aborted_ = 0;
+      unit_ = false;
+      return code;
+    }
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT)))
       return Fail(SQL_HANDLE_DBC, dbc_);
     dirty_ = false;
+    unit_ = false;
+    savepoints_ = 0;
     return SQL_OK;
+  }
+
+  // The session is in manual-commit mode: a unit of work needs nothing to
+  // begin; its changes wait for its commit (rows are locked as they change).
+  int32_t Begin() override {
+    if (!dbc_ || lost_) return SQL_NOT_CONNECTED;
+    unit_ = true;
+    return SQL_OK;
+  }
+
+  int32_t Rollback() override {
+    if (!dbc_ || lost_) return SQL_NOT_CONNECTED;
+    // A plain "rollback" keeps the cursors earlier transactions opened.
+    int32_t rc = Direct(dialect_ == DIALECT_POSTGRESQL ? "rollback" : "ROLLBACK");
+    if (rc != SQL_OK && !lost_ && SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK)))
+      rc = SQL_OK;
+    dirty_ = false;
+    unit_ = false;
+    savepoints_ = 0;
+    aborted_ = 0;
+    clock_sent_ = -1;  // the clock setting, if made in the transaction, is gone
+    return rc;
+  }
+
+  void SetLockWait(int32_t ms) override {
+    lock_wait_ms_ = ms;
+    if (dbc_ && !lost_ && dialect_ == DIALECT_POSTGRESQL) {
+      LockTimeout();
+      if (!dirty_) Commit();
+    }
   }
 
  private:
@@ -315,6 +370,12 @@ class OdbcBackend final : public DbBackend {
   // call for it would close them.
   int32_t AfterFailedRollback(OdbcStmt* p, int32_t code) {
     if (dialect_ != DIALECT_POSTGRESQL || !IsRollback(p)) return code;
+    // Whatever else the transaction held is gone with it: a unit of work
+    // then must not report its commit as done.
+    if (dirty_) aborted_ = code;
+    dirty_ = false;
+    savepoints_ = 0;
+    clock_sent_ = -1;
     return Direct("rollback");
   }
 
@@ -328,8 +389,21 @@ class OdbcBackend final : public DbBackend {
   // ended at once, so that the session keeps nothing locked between its
   // statements (open cursors survive the commit).
   void ReleaseIfIdle() {
-    if (dialect_ == DIALECT_POSTGRESQL && !dirty_ && !lost_ && dbc_)
+    if (dialect_ == DIALECT_POSTGRESQL && !dirty_ && !unit_ && savepoints_ <= 1 && !lost_ &&
+        dbc_) {
       SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT);
+      savepoints_ = 0;
+    }
+  }
+
+  // Counts the savepoints of ours that are open: a transaction that holds
+  // one is not ended behind the caller's back. A rollback to a savepoint
+  // undoes the session's clock setting too, if it came after it.
+  void Savepoints(const OdbcStmt* p) {
+    const char* t = p->direct.c_str();
+    if (strncasecmp(t, "savepoint", 9) == 0) ++savepoints_;
+    if (strncasecmp(t, "release", 7) == 0 && savepoints_ > 0) --savepoints_;
+    if (IsRollback(p)) clock_sent_ = -1;
   }
 
   // Where the program's clock is fixed (tests), the server session's sysdate
@@ -347,7 +421,17 @@ class OdbcBackend final : public DbBackend {
     }
     if (Direct(sql) != SQL_OK) return;
     clock_sent_ = want;
-    if (!dirty_) Commit();  // a setting made in a transaction goes with its rollback
+    // A setting made in a transaction goes with its rollback: where the
+    // transaction is nobody else's, it is committed at once.
+    if (!dirty_ && !unit_ && savepoints_ == 0) Commit();
+  }
+
+  // PostgreSQL waits for a row another session holds at most this long,
+  // then fails the statement (55P03).
+  int32_t LockTimeout() {
+    char sql[64];
+    snprintf(sql, sizeof sql, "set lock_timeout to '%dms'", static_cast<int>(lock_wait_ms_));
+    return Direct(sql);
   }
 
   // A statement without host variables, run once (session settings).
@@ -426,30 +510,55 @@ class OdbcBackend final : public DbBackend {
 
   // The current row into the output host variables: text straight into its
   // field (cut to it), numbers as doubles to the variable's width, NULL as an
-  // empty text or 0.
-  int32_t Columns(OdbcStmt* p, const HostVar* out, int nout) {
+  // empty text or 0. A value that does not fit its variable (a number beyond
+  // its width, a key cut short) fails the row: every value is delivered that
+  // can be, *row_failed is set and the first such code returned.
+  int32_t Columns(OdbcStmt* p, const HostVar* out, int nout, bool* row_failed) {
+    int32_t first = SQL_OK;
     for (int i = 0; i < nout && i < p->ncols; ++i) {
       const HostVar& hv = out[i];
       SQLUSMALLINT col = static_cast<SQLUSMALLINT>(i + 1);
       SQLLEN ind = 0;
       SQLRETURN r;
+      int32_t rc = SQL_OK;
       if (hv.type == HV_STRING) {
         if (hv.size == 0) continue;
         r = SQLGetData(p->h, col, SQL_C_CHAR, hv.addr, static_cast<SQLLEN>(hv.size), &ind);
         if (!SQL_SUCCEEDED(r)) return Fail(SQL_HANDLE_STMT, p->h);
-        if (ind == SQL_NULL_DATA) Hv_SetNull(hv);
+        if (ind == SQL_NULL_DATA) {
+          Hv_SetNull(hv);
+        } else if ((hv.flags & HV_KEY) && r == SQL_SUCCESS_WITH_INFO &&
+                   (ind == SQL_NO_TOTAL || ind >= static_cast<SQLLEN>(hv.size))) {
+          rc = SQL_NO_CP1252;  // the key did not fit its field
+        }
       } else {
         double v = 0;
         r = SQLGetData(p->h, col, SQL_C_DOUBLE, &v, sizeof v, &ind);
-        if (!SQL_SUCCEEDED(r)) return Fail(SQL_HANDLE_STMT, p->h);
-        if (ind == SQL_NULL_DATA)
+        if (!SQL_SUCCEEDED(r)) {
+          // A value the driver cannot give as a number fails its row alone.
+          SQLCHAR state[6] = "";
+          SQLINTEGER native = 0;
+          SQLSMALLINT len = 0;
+          SQLGetDiagRec(SQL_HANDLE_STMT, p->h, 1, state, &native, nullptr, 0, &len);
+          const char* s = reinterpret_cast<const char*>(state);
+          if (strcmp(s, "22003") != 0 && strcmp(s, "22018") != 0)
+            return Fail(SQL_HANDLE_STMT, p->h);
           Hv_SetNull(hv);
-        else
-          Hv_SetDouble(hv, v);
+          rc = strcmp(s, "22003") == 0 ? SQL_OVERFLOW : SQL_INVALID_NUMBER;
+        } else if (ind == SQL_NULL_DATA) {
+          Hv_SetNull(hv);
+        } else {
+          rc = Hv_SetDouble(hv, v);
+        }
+      }
+      if (rc != SQL_OK && first == SQL_OK) {
+        first = rc;
+        *row_failed = true;
       }
     }
-    return SQL_OK;
+    return first;
   }
+
 
   SQLHENV env_ = SQL_NULL_HENV;
   SQLHDBC dbc_ = SQL_NULL_HDBC;
@@ -457,6 +566,10 @@ class OdbcBackend final : public DbBackend {
   bool lost_ = false;
   bool dirty_ = false;     // a change not yet committed (outside a guarded change)
   time_t clock_sent_ = 0;  // the fixed clock the session was given, 0: none
+  int32_t lock_wait_ms_ = 10000;
+  bool unit_ = false;    // a unit of work is open: its transaction is not ended early
+  int savepoints_ = 0;   // savepoints of ours open in the transaction
+  int32_t aborted_ = 0;  // the open transaction was rolled back whole: its failure
   Dialect dialect_ = DIALECT_ORACLE;
 };
 

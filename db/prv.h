@@ -2,7 +2,8 @@
 // download and the re-marking run on the table. Dates travel as digit texts
 // (yyyymmdd, or yyyymmddHHMMSS with the time of day); an empty text stands
 // for NULL. Every operation returns the statement result code and reports
-// nothing itself.
+// nothing itself. A change writes only the columns it names. PrvSta travels
+// as a 16-bit value: a stored value beyond it fails its row (SQL_OVERFLOW).
 #pragma once
 
 #include <cstdint>
@@ -50,7 +51,16 @@ int32_t Prv_CloseRange();
 
 // Reads the person row->PrvPnr; fills the row only on 0 (PrvDat not read).
 int32_t Prv_PKeyReadk(PrvRow* row);
-// Writes the whole row back by its key; PrvDat becomes the database time and
-// every empty text or date is stored as NULL.
-int32_t Prv_PKeyUpd(const PrvRow* row);
-int32_t Prv_PKeyDel(const char* pnr);
+
+// The releases of a person whose records were sent, each only while the row
+// still carries the marker, the action code and the change time of sent
+// (1403 otherwise); guarded changes. Prv_PKeyFrei un-marks the row (PrvDwn
+// and PrvDna emptied, PrvDat the database's time). Prv_PKeyLoe withdraws a
+// leave ("LOE" without PrvAwa 3): PrvAwn, PrvGvo, PrvGbi, PrvAvn and PrvAbi
+// emptied, PrvAnw, PrvApp and PrvApl 0, and the row un-marked. Prv_PKeyDel
+// deletes a row of PrvAwa 3.
+int32_t Prv_PKeyFrei(const PrvRow& sent);
+int32_t Prv_PKeyLoe(const PrvRow& sent);
+int32_t Prv_PKeyDel(const PrvRow& sent);
+// Re-marking: action "AEN", the marker, the user "KoraSys", PrvDat now.
+int32_t Prv_PKeyMark(const PrvRow& row, const char* marker);

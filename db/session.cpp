@@ -40,6 +40,7 @@ int32_t Db_ConnectWith(const char* user, const char* password, const char* net8)
     delete be;
     return rc;
   }
+  be->SetLockWait(Sql_LockWaitMs());
   g_backend = be;
   return SQL_OK;
 }
@@ -54,6 +55,7 @@ int32_t dbCommit() { return g_backend ? Sql_Commit() : SQL_NOT_CONNECTED; }
 
 void dbDisconnect() {
   if (!g_backend) return;
+  Sql_SessionEnded();
   for (SqlStmt* st = Sql_FirstStmt(); st; st = st->next) {
     if (st->handle) g_backend->Release(st);
     st->handle = nullptr;

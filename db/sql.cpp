@@ -21,7 +21,8 @@ SqlKind KindOf(const char* text) {
   if (StartsWith(text, "select")) {
     return strstr(text, " into :") || strstr(text, " INTO :") ? SQLK_SELECT : SQLK_CURSOR;
   }
-  if (StartsWith(text, "savepoint") || StartsWith(text, "rollback") || StartsWith(text, "commit"))
+  if (StartsWith(text, "savepoint") || StartsWith(text, "rollback") || StartsWith(text, "commit") ||
+      StartsWith(text, "release"))
     return SQLK_CONTROL;
   return SQLK_CHANGE;
 }
@@ -43,6 +44,26 @@ DbBackend* Ready(SqlStmt* st, int32_t* rc) {
 
 SqlStmt g_commit("commit");
 
+bool g_row_failed = false;  // the last fetch or single-row select failed its row
+int g_depth = 0;            // units of work open (0 or 1) plus savepoints joined
+bool g_unit = false;        // a unit of work is open
+bool g_lock_timed_out = false;
+void (*g_commit_hook)() = nullptr;
+
+// After the first wait for a lock has timed out, later waits are short.
+void NoteBusy(DbBackend* be, int32_t rc) {
+  if (rc == SQL_RESOURCE_BUSY && !g_lock_timed_out) {
+    g_lock_timed_out = true;
+    be->SetLockWait(Sql_LockWaitMs());
+  }
+}
+
+int32_t CommitNow(DbBackend* be) {
+  int32_t rc = be->Commit();
+  if (rc == SQL_OK && g_commit_hook) g_commit_hook();
+  return rc;
+}
+
 }  // namespace
 
 SqlStmt::SqlStmt(const char* t) : text(t), kind(KindOf(t)), next(g_first) { g_first = this; }
@@ -62,27 +83,45 @@ SqlStmt* Sql_FirstStmt() { return g_first; }
 int32_t Sql_Exec(SqlStmt* st, const HostVar* in, int nin) {
   int32_t rc;
   DbBackend* be = Ready(st, &rc);
-  return be ? be->Execute(st, in, nin) : rc;
+  if (!be) return rc;
+  rc = be->Execute(st, in, nin);
+  NoteBusy(be, rc);
+  return rc;
 }
 
 int32_t Sql_SelectInto(SqlStmt* st, const HostVar* in, int nin, const HostVar* out, int nout) {
   int32_t rc;
+  g_row_failed = false;
   DbBackend* be = Ready(st, &rc);
-  return be ? be->SelectInto(st, in, nin, out, nout) : rc;
+  if (!be) return rc;
+  st->row_failed = false;
+  rc = be->SelectInto(st, in, nin, out, nout);
+  g_row_failed = st->row_failed;
+  NoteBusy(be, rc);
+  return rc;
 }
 
 int32_t Sql_Open(SqlStmt* st, const HostVar* in, int nin) {
   int32_t rc;
   DbBackend* be = Ready(st, &rc);
-  return be ? be->Open(st, in, nin) : rc;
+  if (!be) return rc;
+  rc = be->Open(st, in, nin);
+  NoteBusy(be, rc);
+  return rc;
 }
 
 int32_t Sql_Fetch(SqlStmt* st, const HostVar* out, int nout) {
+  g_row_failed = false;
   DbBackend* be = Db_Backend();
   if (!be) return SQL_NOT_CONNECTED;
   if (!st->handle) return SQL_CURSOR_INVALID;
-  return be->Fetch(st, out, nout);
+  st->row_failed = false;
+  int32_t rc = be->Fetch(st, out, nout);
+  g_row_failed = st->row_failed;
+  return rc;
 }
+
+bool Sql_RowFailed() { return g_row_failed; }
 
 int32_t Sql_Close(SqlStmt* st) {
   DbBackend* be = Db_Backend();
@@ -94,21 +133,77 @@ int32_t Sql_Close(SqlStmt* st) {
 int32_t Sql_Commit() {
   int32_t rc;
   DbBackend* be = Ready(&g_commit, &rc);
-  return be ? be->Commit() : rc;
+  return be ? CommitNow(be) : rc;
+}
+
+// Keeps the work since the savepoint: at once committed outside a unit of
+// work, released into it inside one. A commit that fails is undone like a
+// failed change and its code returned.
+static int32_t Keep(SqlStmt* rollback, SqlStmt* release) {
+  if (g_depth > 0) return Sql_Exec(release, nullptr, 0);
+  int32_t crc = Sql_Commit();
+  if (crc != SQL_OK) Sql_Exec(rollback, nullptr, 0);
+  return crc;
 }
 
 int32_t Sql_Change(SqlChange* ch, const HostVar* in, int nin) {
-  Sql_Exec(&ch->savepoint, nullptr, 0);
-  int32_t rc = Sql_Exec(&ch->change, in, nin);
-  if (rc == SQL_OK) {
-    // The change counts only once it is committed: a commit that fails is
-    // undone like a failed change and its code returned.
-    int32_t crc = Sql_Commit();
-    if (crc == SQL_OK) return SQL_OK;
-    rc = crc;
-  }
+  int32_t rc = Sql_Exec(&ch->savepoint, nullptr, 0);
+  if (rc != SQL_OK) return rc;  // nothing was changed
+  rc = Sql_Exec(&ch->change, in, nin);
+  if (rc == SQL_OK) return Keep(&ch->rollback, &ch->release);
   Sql_Exec(&ch->rollback, nullptr, 0);
   return rc;
+}
+
+int32_t Sql_Join(SqlSavepoint* sp) {
+  int32_t rc = Sql_Exec(&sp->savepoint, nullptr, 0);
+  if (rc == SQL_OK) ++g_depth;
+  return rc;
+}
+
+int32_t Sql_Leave(SqlSavepoint* sp, bool keep) {
+  if (g_depth > 0) --g_depth;
+  if (keep) return Keep(&sp->rollback, &sp->release);
+  Sql_Exec(&sp->rollback, nullptr, 0);
+  return SQL_OK;
+}
+
+int32_t Sql_Begin() {
+  DbBackend* be = Db_Backend();
+  if (!be) return SQL_NOT_CONNECTED;
+  if (g_unit) return SQL_OK;
+  int32_t rc = be->Begin();
+  NoteBusy(be, rc);
+  if (rc != SQL_OK) return rc;
+  g_unit = true;
+  ++g_depth;
+  return SQL_OK;
+}
+
+int32_t Sql_End(bool commit) {
+  DbBackend* be = Db_Backend();
+  if (!be) return SQL_NOT_CONNECTED;
+  if (!g_unit) return SQL_OK;
+  g_unit = false;
+  g_depth = 0;
+  if (commit) {
+    int32_t rc = CommitNow(be);
+    if (rc == SQL_OK) return SQL_OK;
+    be->Rollback();
+    return rc;
+  }
+  return be->Rollback();
+}
+
+bool Sql_InUnit() { return g_unit; }
+
+int32_t Sql_LockWaitMs() { return g_lock_timed_out ? 1000 : 10000; }
+
+void Sql_SetCommitHook(void (*hook)()) { g_commit_hook = hook; }
+
+void Sql_SessionEnded() {
+  g_unit = false;
+  g_depth = 0;
 }
 
 int Sql_PrepareAll(void (*report)(const char* text, int32_t code)) {
@@ -122,4 +217,13 @@ int Sql_PrepareAll(void (*report)(const char* text, int32_t code)) {
     }
   }
   return failed;
+}
+
+void Sql_Deliver(const HostVar* list, int n, const void* host, void* row, size_t size) {
+  const uintptr_t base = reinterpret_cast<uintptr_t>(host);
+  for (int i = 0; i < n; ++i) {
+    const uintptr_t field = reinterpret_cast<uintptr_t>(list[i].addr);
+    if (field < base || field + list[i].size > base + size) continue;  // not in the record
+    memcpy(static_cast<char*>(row) + (field - base), list[i].addr, list[i].size);
+  }
 }

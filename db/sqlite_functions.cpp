@@ -58,11 +58,41 @@ bool ParseStored(const char* s, size_t n, DateTime* t) {
   return Valid(*t);
 }
 
+// Writes v as width digits with leading zeros (v is not negative and fits).
+char* PutDigits(char* out, int v, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  }
+  return out + width;
+}
+
 void FormatStored(const DateTime& t, char out[20]) {
-  unsigned y = static_cast<unsigned>(t.year) % 10000u, mo = static_cast<unsigned>(t.month) % 100u,
-           d = static_cast<unsigned>(t.day) % 100u, h = static_cast<unsigned>(t.hour) % 100u,
-           mi = static_cast<unsigned>(t.minute) % 100u, s = static_cast<unsigned>(t.second) % 100u;
-  snprintf(out, 20, "%04u-%02u-%02u %02u:%02u:%02u", y, mo, d, h, mi, s);
+  char* p = PutDigits(out, t.year % 10000, 4);
+  *p++ = '-';
+  p = PutDigits(p, t.month % 100, 2);
+  *p++ = '-';
+  p = PutDigits(p, t.day % 100, 2);
+  *p++ = ' ';
+  p = PutDigits(p, t.hour % 100, 2);
+  *p++ = ':';
+  p = PutDigits(p, t.minute % 100, 2);
+  *p++ = ':';
+  p = PutDigits(p, t.second % 100, 2);
+  *p = '\0';
+}
+
+// What vk_to_char delivers for a stored date that is no date: not an error
+// of the statement (a cursor must go on with its next row), but a value that
+// fails the one row that carries it (SqliteFunctions_Failure).
+const char kFailureMagic[8] = {'\x01', 'V', 'K', 'F', 'A', 'I', 'L', '\x02'};
+
+void ResultFailure(sqlite3_context* ctx, int32_t code) {
+  unsigned char blob[12];
+  memcpy(blob, kFailureMagic, 8);
+  uint32_t u = static_cast<uint32_t>(code);
+  for (int i = 0; i < 4; ++i) blob[8 + i] = static_cast<unsigned char>(u >> (8 * i));
+  sqlite3_result_blob(ctx, blob, sizeof blob, SQLITE_TRANSIENT);
 }
 
 // Mask elements the program uses: yyyy, mm, dd, hh24, mi, ss.
@@ -87,15 +117,17 @@ void ToChar(sqlite3_context* ctx, int, sqlite3_value** argv) {
   const char* s = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
   const char* mask = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
   DateTime t;
-  if (!s || !mask || !ParseStored(s, strlen(s), &t)) {
-    return sqlite3_result_error(ctx, "ORA-01861: literal does not match format string", -1);
+  if (!s || !mask || sqlite3_value_type(argv[0]) != SQLITE_TEXT ||
+      !ParseStored(s, strlen(s), &t)) {
+    return ResultFailure(ctx, -1861);  // literal does not match format string
   }
   char out[64];
   size_t k = 0;
   while (*mask && k + 5 < sizeof out) {
     const Element* e = ElementAt(mask);
     if (e) {
-      k += static_cast<size_t>(snprintf(out + k, sizeof out - k, "%0*d", e->width, t.*(e->field)));
+      PutDigits(out + k, t.*(e->field), e->width);
+      k += static_cast<size_t>(e->width);
       mask += strlen(e->name);
     } else {
       out[k++] = *mask++;
@@ -172,6 +204,14 @@ void SysDate(sqlite3_context* ctx, int, sqlite3_value**) { Now(ctx, false); }
 void Today(sqlite3_context* ctx, int, sqlite3_value**) { Now(ctx, true); }
 
 }  // namespace
+
+int32_t SqliteFunctions_Failure(const void* blob, int n) {
+  if (blob == nullptr || n != 12 || memcmp(blob, kFailureMagic, 8) != 0) return 0;
+  const unsigned char* b = static_cast<const unsigned char*>(blob);
+  uint32_t u = 0;
+  for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(b[8 + i]) << (8 * i);
+  return static_cast<int32_t>(u);
+}
 
 int SqliteFunctions_Register(sqlite3* db) {
   const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

@@ -1,6 +1,7 @@
 // Interruption reasons (Kvs521Ubg): the row record and the statements the
 // download and the re-marking run on the table. Every operation returns the
-// statement result code and reports nothing itself.
+// statement result code and reports nothing itself. A change writes only the
+// columns it names.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +45,12 @@ int32_t Ubg_CloseRange();
 // Reads the reason row->UbgUbg. On any result but 0 the row keeps its key
 // and every other field is emptied.
 int32_t Ubg_PKeyRead(UbgRow* row);
-// Writes the whole row back by its key; UbgDat becomes the database time.
-int32_t Ubg_PKeyUpd(const UbgRow* row);
-int32_t Ubg_PKeyDel(const char* code);
+
+// The releases of a reason whose record was sent: un-mark it (UbgDwn and
+// UbgDna emptied, UbgDat the database's time) or delete it; each only while
+// the reason still carries the marker and action code of sent (1403
+// otherwise). Guarded changes.
+int32_t Ubg_PKeyFrei(const UbgRow& sent);
+int32_t Ubg_PKeyDel(const UbgRow& sent);
+// Re-marking: action "AEN", the marker, the user "KoraSys", UbgDat now.
+int32_t Ubg_PKeyMark(const UbgRow& row, const char* marker);

@@ -2,32 +2,64 @@
 //
 // A download opens its cursor with the run's marker, builds one message per
 // fetched row, hands it to the send-buffer writer with the row's production
-// area, and releases the row only after its record was written. A row whose
-// record was not written keeps its marks and is sent by a later run. Each
-// table supplies its cursor, body formatter, release and messages.
+// area, and releases the row only after its record is on the disk. Rows go in
+// groups: the records of up to Dnl_GroupRows() rows (or of what arrived within
+// Dnl_GroupMs()) are appended, every send-buffer file the group wrote to is
+// made durable with one data sync, and only then are the group's releases
+// committed, together. Each release still runs right after its record is
+// written, inside its own savepoint, so its failures are logged at once. A
+// crash loses nothing: at most the rows of the unfinished group are sent
+// again by the next run. A row whose record was not written keeps its marks.
+//
+// Before a failure is handled (a record not written, a lock that timed out,
+// the order headers' stop at their first failure) the group so far is made
+// durable and committed. A group whose data sync or commit fails leaves all
+// its rows marked and logs each of them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
+#include "db/sql.h"
 #include "sendbuf/snddnl.h"
 #include "support/msg.h"
 #include "support/text.h"
 
+// What the frame does after a row's records were written.
+enum class DnlPolicy : uint8_t {
+  kRelease,   // the row is released (deleted or un-marked)
+  kSendOnly,  // nothing is released; the formatter's and writer's results are
+              // not looked at (the writer reports its own failures)
+};
+
+// What a release returns besides 0 (released) and a failure's code: the
+// row was left as another program left it (it carries a newer mark than the
+// one that was sent); the release has logged that.
+enum : int32_t { DNL_LEFT_MARKED = 1 };
+
+// Room for a row's key in log entries ("000000001234/00010").
+enum { DNL_KEY_SIZE = 32 };
+
 template <class Row>
 struct TableDownload {
-  const char* name;          // function name of the log entries, e.g. "Apk_Dnl"
-  const char* open_failure;  // message when the cursor cannot be opened
-  const char* send_failure;  // message when a record is not sent; nullptr:
-                             // results not looked at and no release
-  bool stop_at_failure;      // leave the loop at the first failing row
+  const char* name;           // function name of the log entries, e.g. "Apk_Dnl"
+  const char* table;          // the table's keyword, for the run summary
+  const char* open_failure;   // message when the cursor cannot be opened
+  const char* fetch_failure;  // message when the cursor cannot go on
+  const char* read_failure;   // message (followed by the key) for a row whose values fail
+  const char* send_failure;   // message when a record is not sent
+  DnlPolicy policy;
+  bool stop_at_failure;  // leave the loop at the first failing row
   int32_t (*open)(const char* marker);
   int32_t (*fetch)(Row* row);
   int32_t (*close)();
   int32_t (*format)(DownloadMessage* msg, Row row);
-  const char* (*route)(const Row& row);              // routing key: the production area
-  int32_t (*release)(Row row);                       // nullptr: the table has none
-  bool release_ignored;                              // the release's result does not count
+  const char* (*route)(const Row& row);  // routing key: the production area
+  void (*key)(const Row& row, char (&out)[DNL_KEY_SIZE]);
+  int32_t (*release)(Row row);
+  bool release_ignored;  // a failed release does not count as the row's failure
   int32_t (*second)(DownloadMessage* msg, Row row);  // a second record per row
 };
 
@@ -47,36 +79,147 @@ void Dnl_Body(DownloadMessage* msg, const char area[256]);
 // "WDH" for the repeat marker "InfToGen", else "NEU".
 const char* Dnl_Kind(const char* marker);
 
+// Group size: rows per group, and the longest a group stays open.
+int32_t Dnl_GroupRows();
+int32_t Dnl_GroupMs();
+void Dnl_SetGroup(int32_t rows, int32_t ms);  // tests and the benchmark
+
+// The run summary: one line per table download to this stream (none when
+// nullptr, the default; the program sets stdout).
+void Dnl_SetSummary(FILE* out);
+
+// The releases' common checks. A release reads its row again first; when
+// the row no longer carries the marker and action code that were sent,
+// Dnl_AsSent gives what the release returns: 0 when the row is not marked
+// any more (nothing to do), DNL_LEFT_MARKED when it carries a newer mark
+// (logged under the release's function name fn). It gives -1 when the row
+// is still as sent and the release goes on.
+int32_t Dnl_AsSent(const char* fn, const char* now_dwn, const char* now_dna, const char* sent_dwn,
+                   const char* sent_dna);
+// A release's guarded change found the row changed after all (1403): the
+// row is left as the other program left it; logged under fn.
+int32_t Dnl_LeftMarked(const char* fn, int32_t code);
+
+// The non-template part of the frame: one download's group and counts.
+struct DnlRun {
+  const char* name;
+  const char* table;
+  bool releases;
+  int32_t fetched = 0, released = 0, left = 0;
+  int32_t reported_before = 0;  // log entries asked for before the download
+  // The open group.
+  bool open = false;
+  int64_t started_ms = 0;
+  int32_t rows = 0;     // rows in the group
+  int32_t pending = 0;  // of those, releases waiting for the group's commit
+  char (*keys)[DNL_KEY_SIZE] = nullptr;  // their keys, for log entries
+};
+
+void Dnl_Start(DnlRun* run, const char* name, const char* table, bool releases);
+// Opens a group if none is open: 0, or the lock wait's failure (logged).
+int32_t Dnl_GroupOpen(DnlRun* run);
+// A row of the open group; released: its release waits for the commit.
+void Dnl_GroupRow(DnlRun* run, const char* key, bool released);
+// Makes the group durable and commits it when it is full or old enough.
+void Dnl_GroupCheck(DnlRun* run);
+// Makes the group durable and commits it now.
+void Dnl_GroupEnd(DnlRun* run);
+void Dnl_Finish(DnlRun* run);  // the summary line
+
 template <class Row>
 int32_t Dnl_Run(const TableDownload<Row>& t, const char* date, const char* time,
                 const char* marker) {
+  const bool releases = t.policy == DnlPolicy::kRelease;
+  DnlRun run;
+  Dnl_Start(&run, t.name, t.table, releases);
   int32_t rc = t.open(marker);
   if (rc != 0) {
     Msg_Report(t.name, t.open_failure, rc);
+    Dnl_Finish(&run);
     return rc;
   }
-  static Row row;  // the fetch's record; copies go to the formatter and release
-  static DownloadMessage msg;
+  Row row;  // the fetch's record; copies go to the formatter and release
+  DownloadMessage msg;
+  char key[DNL_KEY_SIZE];
+  char text[96];
   memset(&row, 0, sizeof row);
+  int32_t result = 0;
   int16_t seq = 0;
-  while (t.fetch(&row) == 0) {
+  for (;;) {
+    int32_t got = t.fetch(&row);
+    if (got == SQL_NOTFOUND) break;
+    if (got != 0 && !Sql_RowFailed()) {  // the cursor cannot go on
+      Dnl_GroupEnd(&run);
+      Msg_Report(t.name, t.fetch_failure, got);
+      result = got;
+      break;
+    }
+    ++run.fetched;
     seq = static_cast<int16_t>(seq + 1);
+    t.key(row, key);
+    if (got != 0) {
+      // A row whose values cannot be read is neither sent nor released. A
+      // key without a Windows-1252 form would address another row: that row
+      // counts as a record that could not be sent.
+      Dnl_GroupEnd(&run);
+      if (got == SQL_NO_CP1252 && releases) {
+        Msg_Report(t.name, t.send_failure, got);
+        if (t.stop_at_failure) break;
+      } else {
+        snprintf(text, sizeof text, "%s %s", t.read_failure, key);
+        Msg_Report(t.name, text, got);
+      }
+      continue;
+    }
+    // The embedded database's write lock is taken before the record is
+    // written: a held database gets no record for a row it keeps marked.
+    rc = Dnl_GroupOpen(&run);
+    if (rc != 0) {
+      result = rc;
+      break;
+    }
     Dnl_Begin(&msg, date, time, marker, seq);
     int32_t step = t.format(&msg, row);
-    if (step == 0 || !t.send_failure) step = SndDnl_Write(msg, t.route(row));
-    if (t.send_failure) {
-      if (step != 0) {
-        Msg_Report(t.name, t.send_failure, step);
-      } else if (t.release) {
-        int32_t rel = t.release(row);
-        if (!t.release_ignored) step = rel;
-      }
+    if (step == 0 || !releases) step = SndDnl_Write(msg, t.route(row));
+    if (!releases) {
+      Dnl_GroupRow(&run, key, false);
+      Dnl_GroupCheck(&run);
+      continue;
+    }
+    if (step != 0) {
+      Dnl_GroupEnd(&run);
+      Msg_Report(t.name, t.send_failure, step);
     }
     if (t.second) {
+      // The second record goes whatever became of the first; the row is
+      // released only when both were written.
       t.second(&msg, row);
-      SndDnl_Write(msg, t.route(row));
+      int32_t second = SndDnl_Write(msg, t.route(row));
+      if (step == 0 && second != 0) {
+        Dnl_GroupEnd(&run);
+        Msg_Report(t.name, t.send_failure, second);
+        step = second;
+      }
     }
+    bool released = false;
+    if (step == 0) {
+      int32_t rel = t.release(row);
+      released = rel == 0;
+      if (rel == SQL_RESOURCE_BUSY) {
+        // A row another session holds: the rest of the table stays marked.
+        Dnl_GroupEnd(&run);
+        Msg_Report(t.name, "Datenbank gesperrt", rel);
+        result = rel;
+        break;
+      }
+      if (rel != 0 && rel != DNL_LEFT_MARKED && !t.release_ignored) step = rel;
+    }
+    Dnl_GroupRow(&run, key, released);
     if (t.stop_at_failure && step != 0) break;
+    Dnl_GroupCheck(&run);
   }
-  return t.close();
+  Dnl_GroupEnd(&run);
+  rc = t.close();
+  Dnl_Finish(&run);
+  return result != 0 ? result : rc;
 }

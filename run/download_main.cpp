@@ -3,9 +3,11 @@
 // the run with a commit and an exit status.
 #include "run/download_main.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "db/session.h"
+#include "download/frame.h"
 #include "support/datetime.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -119,6 +121,8 @@ int ExitStatus(int32_t result) {
 
 int Download_Main(int argc, const char* const* argv, const DownloadEntries* entries) {
   Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+  Dnl_SetSummary(stdout);
+  const int32_t reported_before = Msg_Reported();
 
   int32_t rc = dbConnect();
   if (rc != 0) {
@@ -154,5 +158,10 @@ int Download_Main(int argc, const char* const* argv, const DownloadEntries* entr
     Dispatch(&r);
 
   dbCommit();
-  return ExitStatus(r.result);
+  // The session ends with the run: the embedded database's write-ahead log
+  // is checkpointed and removed.
+  dbDisconnect();
+  if (r.result != 0) return ExitStatus(r.result);
+  // A run that reported anything did not do all it was asked.
+  return Msg_Reported() > reported_before ? EXIT_FAILURES_LOGGED : 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "db/upd.h"
+#include "support/platform.h"
 
 // Every table download takes the run date (yyyymmdd), the run time (HHMMSS)
 // and the download marker.
@@ -26,7 +27,14 @@ struct DownloadEntries {
 
 extern const DownloadEntries kProgramEntries;
 
-#define MSG_FILE_PATH "./Msg/Velmarkon.Txt"
+#define MSG_FILE_PATH PLAT_MSG_FILE
+
+// Exit statuses of their own, besides 0 and a run result's low 8 bits.
+enum : int {
+  // The run result was 0, but something failed on the way (a failure was
+  // logged, or an entry could not be written and went to stderr).
+  EXIT_FAILURES_LOGGED = 3,
+};
 
 // argv[0] is the program name. Returns the process exit status.
 int Download_Main(int argc, const char* const* argv, const DownloadEntries* entries);

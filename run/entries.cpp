@@ -1,13 +1,13 @@
 // The operations the program's run driver calls. An entry is wired here when
 // its table download is built; an entry left empty makes the driver report
 // the step as not available and the run fail.
-#include "download/apg.h"
-#include "download/apk.h"
-#include "download/apl.h"
-#include "download/app.h"
-#include "download/ksg.h"
-#include "download/prv.h"
-#include "download/ubg.h"
+#include "download/apg_dnl.h"
+#include "download/apk_dnl.h"
+#include "download/apl_dnl.h"
+#include "download/app_dnl.h"
+#include "download/ksg_dnl.h"
+#include "download/prv_dnl.h"
+#include "download/ubg_dnl.h"
 #include "run/download_main.h"
 
 const DownloadEntries kProgramEntries = {

@@ -1,16 +1,12 @@
 // Send-buffer writer.
 //
 // One send-buffer file per terminal group, ../Comm/Buff/SndDnl<n>.buf. The
-// file of the latest record stays open, locked exclusively, while records for
-// the same group follow; a record for another group closes it and opens the
-// other. Records are appended with write-through: when SndDnl_Write returns 0
-// the record is on the disk. A write that fails leaves no part of its record
-// in the file.
+// file of the latest record stays open, held exclusively, while records for
+// the same group follow; a record for another group closes it (made durable
+// first when it holds records not yet synced) and opens the other. A write
+// that fails leaves no part of its record in the file. A newly created file's
+// folder entry is made durable with it; a link at a file's name is refused.
 #include "sendbuf/snddnl.h"
-
-#include <errno.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -24,78 +20,108 @@
 namespace {
 
 int32_t g_current = 0;  // file number of the open file; 0: none open
-int g_fd = -1;
+PlatFile g_file = PLAT_NO_FILE;
+bool g_dirty = false;      // the open file holds records not yet synced
+int32_t g_sync_error = 0;  // a sync at a close failed since the last SndDnl_Sync
 
-void CloseCurrent() {
-  if (g_fd >= 0) {
-    Plat_Unlock(g_fd);
-    close(g_fd);
+struct Count {
+  int32_t file;
+  int32_t records;
+};
+Count g_counts[64];
+int g_count_used = 0;
+
+void Counted(int32_t file) {
+  for (int i = 0; i < g_count_used; ++i) {
+    if (g_counts[i].file == file) {
+      ++g_counts[i].records;
+      return;
+    }
   }
-  g_fd = -1;
-  g_current = 0;
+  if (g_count_used < static_cast<int>(sizeof g_counts / sizeof g_counts[0]))
+    g_counts[g_count_used++] = {file, 1};
 }
 
-// Makes a newly created file's directory entry durable as well.
-void SyncDir() {
-  int dfd = open(SND_DIR, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    fsync(dfd);
-    close(dfd);
+int32_t SyncOpen() {
+  if (g_file == PLAT_NO_FILE || !g_dirty) return 0;
+  int32_t err = Plat_DataSync(g_file);
+  if (err != 0) {
+    Msg_Report("FlushFileBuffers", "Datei sichern", err);
+    return err;
   }
+  g_dirty = false;
+  return 0;
+}
+
+void CloseCurrent() {
+  if (g_file != PLAT_NO_FILE) {
+    int32_t err = SyncOpen();
+    if (err != 0 && g_sync_error == 0) g_sync_error = err;
+    Plat_Close(g_file);
+  }
+  g_file = PLAT_NO_FILE;
+  g_current = 0;
+  g_dirty = false;
 }
 
 int32_t OpenFile(int32_t number) {
   char name[64];
-  snprintf(name, sizeof name, SND_DIR "/SndDnl%d.buf", number);
-  int fd = open(name, O_WRONLY | O_CREAT | O_DSYNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    Msg_Report("CreateFile", "Datei oeffnen", errno);
-    return -1;
-  }
+  snprintf(name, sizeof name, SND_DIR PLAT_SEP "SndDnl%d.buf", number);
+  PlatStat before;
+  bool existed = Plat_Stat(name, &before) == 0 && before.kind != PLAT_MISSING;
+  PlatFile f;
   // No sharing while the file is open: another holder makes the open fail.
-  int32_t lk = Plat_TryLock(fd);
-  if (lk != 0) {
-    close(fd);
-    Msg_Report("CreateFile", "Datei oeffnen", lk > 0 ? lk : errno);
+  int32_t err = Plat_Open(name, PLAT_WRITE | PLAT_CREATE | PLAT_NO_FOLLOW | PLAT_NO_SHARE, &f);
+  if (err != 0) {
+    Msg_Report("CreateFile", "Datei oeffnen", err);
     return -1;
   }
-  if (lseek(fd, 0, SEEK_END) < 0) {
-    int err = errno;
-    Plat_Unlock(fd);
-    close(fd);
+  int64_t end;
+  err = Plat_SeekEnd(f, &end);
+  if (err != 0) {
+    Plat_Close(f);
     Msg_Report("SetFilePointer", "Ende der Datei", err);
     return -1;
   }
-  SyncDir();
-  g_fd = fd;
+  if (!existed) Plat_SyncDir(SND_DIR);  // the new file's name on the disk too
+  g_file = f;
   g_current = number;
+  g_dirty = false;
   return 0;
 }
 
 // Writes the whole record at the end, or nothing: a failed or short write
 // is cut back to the file's length before it.
 int32_t Append(const char* rec, size_t len) {
-  off_t start = lseek(g_fd, 0, SEEK_CUR);
+  int64_t start = -1;
+  if (Plat_SeekEnd(g_file, &start) != 0) start = -1;
   size_t done = 0;
-  int err = 0;
-  while (done < len) {
-    ssize_t n = write(g_fd, rec + done, len - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      err = n < 0 ? errno : EIO;
-      break;
-    }
+  int32_t err = Plat_Write(g_file, rec, len, &done);
+  if (err == 0 && done == len) {
+    g_dirty = true;
+    return 0;
   }
-  if (done == len) return 0;
   if (start >= 0 && done > 0) {
-    if (ftruncate(g_fd, start) == 0) fdatasync(g_fd);
+    g_dirty = true;
+    if (Plat_Truncate(g_file, start) == 0) Plat_DataSync(g_file);
   }
-  if (start >= 0) lseek(g_fd, start, SEEK_SET);
+  if (start >= 0) Plat_Seek(g_file, start);
   Msg_Report("WrittenFile", "", err);
   return -1;
+}
+
+// Copies text into width characters of out, left- or right-aligned, padded
+// with blanks and cut to width.
+char* Field(char* out, const char* text, size_t width, bool right = false) {
+  size_t n = strnlen(text, width);
+  if (right) {
+    memset(out, ' ', width - n);
+    memcpy(out + width - n, text, n);
+  } else {
+    memcpy(out, text, n);
+    memset(out + n, ' ', width - n);
+  }
+  return out + width;
 }
 
 }  // namespace
@@ -105,19 +131,35 @@ int SndDnl_Format(const DownloadMessage& msg, const char* address, const char* p
   memset(out, 0, 600);
   // The message's texts may fill their fields: read no further than each.
   char date[sizeof msg.date], time[sizeof msg.time], table[sizeof msg.table],
-      action[sizeof msg.action], body[sizeof msg.body + 1];
+      action[sizeof msg.action];
   CopyText(date, msg.date);
   CopyText(time, msg.time);
   CopyText(table, msg.table);
   CopyText(action, msg.action);
-  Txt_Copy(body, sizeof body, msg.body);
   const char* yymmdd = strlen(date) >= 2 ? date + 2 : "";
-  int n = snprintf(out, 600,
-                   "$%-15.15s%-5.5s%14.14s%3s%15.15s%5.5s%28s%4s%3.3s%6.6s%6.6sBDE%3.3s%-438.438s*"
-                   "\r\n",
-                   address, port, stamp, "999", address, port, "", "0460", table, yymmdd, time,
-                   action, body);
-  return n;
+  char* p = out;
+  *p++ = '$';
+  p = Field(p, address, 15);
+  p = Field(p, port, 5);
+  p = Field(p, stamp, 14, true);
+  p = Field(p, "999", 3, true);
+  p = Field(p, address, 15, true);
+  p = Field(p, port, 5, true);
+  p = Field(p, "", 28, true);
+  p = Field(p, "0460", 4, true);
+  p = Field(p, table, 3, true);
+  p = Field(p, yymmdd, 6, true);
+  p = Field(p, time, 6, true);
+  p = Field(p, "BDE", 3);
+  p = Field(p, action, 3, true);
+  // The body up to its NUL, never past its field, padded to 438.
+  size_t body = strnlen(msg.body, sizeof msg.body);
+  memcpy(p, msg.body, body);
+  memset(p + body, ' ', 438 - body);
+  p += 438;
+  memcpy(p, "*\r\n", 3);
+  p += 3;
+  return static_cast<int>(p - out);
 }
 
 int32_t SndDnl_Write(DownloadMessage msg, const char* routing_key) {
@@ -135,11 +177,32 @@ int32_t SndDnl_Write(DownloadMessage msg, const char* routing_key) {
   int len = SndDnl_Format(msg, cfg.CfgIP, cfg.CfgPrt, stamp, rec);
   if (len != SND_RECORD_LEN) return -1;
 
-  if (g_current != cfg.CfgDta || g_fd < 0) {
+  if (g_current != cfg.CfgDta || g_file == PLAT_NO_FILE) {
     CloseCurrent();
     if (OpenFile(cfg.CfgDta) != 0) return -1;
   }
-  return Append(rec, static_cast<size_t>(len));
+  rc = Append(rec, static_cast<size_t>(len));
+  if (rc == 0) Counted(cfg.CfgDta);
+  return rc;
 }
 
-void SndDnl_Close() { CloseCurrent(); }
+int32_t SndDnl_Sync() {
+  int32_t err = SyncOpen();
+  if (g_sync_error != 0) err = g_sync_error;
+  g_sync_error = 0;
+  return err;
+}
+
+void SndDnl_Close() {
+  CloseCurrent();
+  g_sync_error = 0;
+}
+
+void SndDnl_ResetCounts() { g_count_used = 0; }
+
+bool SndDnl_Count(int i, int32_t* file_number, int32_t* records) {
+  if (i < 0 || i >= g_count_used) return false;
+  *file_number = g_counts[i].file;
+  *records = g_counts[i].records;
+  return true;
+}

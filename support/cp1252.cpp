@@ -74,21 +74,29 @@ int32_t Decode(const unsigned char* in, size_t n, size_t* used) {
 
 }  // namespace
 
-size_t Cp1252_FromUtf8(const char* in, size_t n, char* out, size_t out_size) {
+size_t Cp1252_FromUtf8(const char* in, size_t n, char* out, size_t out_size, bool* exact) {
+  if (exact != nullptr) *exact = true;
   if (out == nullptr || out_size == 0) return 0;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(in);
   size_t written = 0;
   size_t i = 0;
+  bool same = true;
   while (in != nullptr && i < n && written + 1 < out_size) {
     size_t used;
     int32_t cp = Decode(p + i, n - i, &used);
     if (cp == 0) break;  // the text ends at a NUL
-    out[written++] = cp < 0 ? '?' : FromCodePoint(static_cast<uint32_t>(cp));
+    char c = cp < 0 ? '?' : FromCodePoint(static_cast<uint32_t>(cp));
+    if (c == '?' && cp != '?') same = false;
+    out[written++] = c;
     i += used;
   }
+  if (in != nullptr && i < n && p[i] != 0) same = false;  // cut to the room there was
   out[written] = '\0';
+  if (exact != nullptr) *exact = same;
   return written;
 }
+
+uint32_t Cp1252_CodePoint(unsigned char b) { return ToCodePoint(b); }
 
 size_t Cp1252_ToUtf8(const char* in, char* out, size_t out_size) {
   if (out == nullptr || out_size == 0) return 0;

@@ -2,23 +2,20 @@
 // file and rotates the file to its ".old" name once a run has written more
 // than 3000 entries.
 //
-// Every entry is written through a fresh open with write-through (O_DSYNC),
-// under an exclusive flock(2) held for that one entry, and the file is closed
-// again, so other programs can read the log at any time and a second writer
-// waits (in steps of 333 ms) until the entry is complete. Failures are never
-// reported: an entry that cannot be written is dropped. Nothing is allocated
-// per entry.
+// Every entry is written through a fresh open with write-through, held for
+// that one entry so that a second writer waits (in steps of 333 ms, at most
+// ten seconds) until the entry is complete, and the file is closed again, so
+// other programs can read the log at any time. An entry that cannot be
+// written goes to stderr instead and is counted, so that the run can tell a
+// failure it could not log. A symbolic link at the log's name is refused.
+// Nothing is allocated per entry.
 #include "support/msg.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
+#include "support/cp1252.h"
 #include "support/platform.h"
 
 namespace {
@@ -38,12 +35,17 @@ char g_old_file_name[kOldNameMax + 1] = "msg.old";
 int32_t g_level = 0;
 int32_t g_max_count = kMaxCount;
 int32_t g_count = 0;
+int32_t g_wait_ms = 10000;  // longest wait for a held log, per entry
+int32_t g_reported = 0;     // entries asked for (with a kind the level lets through)
+int32_t g_unwritten = 0;    // of those, entries that could not be written
 
 // The rotation name: everything from the last '.' of the file-name part on is
 // replaced with ".old"; without a '.' ".old" is appended. Returns -1 when the
 // result does not fit.
 int DeriveOldName(const char* name, char* out, size_t out_size) {
   const char* slash = strrchr(name, '/');
+  const char* bslash = strrchr(name, '\\');
+  if (bslash != nullptr && (slash == nullptr || bslash > slash)) slash = bslash;
   const char* base = slash != nullptr ? slash + 1 : name;
   const char* dot = strrchr(base, '.');
   size_t keep = dot != nullptr ? static_cast<size_t>(dot - name) : strlen(name);
@@ -55,80 +57,56 @@ int DeriveOldName(const char* name, char* out, size_t out_size) {
   return 0;
 }
 
-bool WriteAll(int fd, const void* data, size_t size) {
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    ssize_t n = write(fd, p, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
+enum { kOpenFailed = -1, kOpenNoFile = -2 };
 
-enum { kLockFailed = -1, kLockNoFile = -2 };
-
-// Opens the named file and takes its exclusive lock, waiting while another
-// process holds it. Once the lock is held, the descriptor must still refer to
-// the file under that name (another writer may have rotated it while we
-// waited); otherwise the open is repeated. Returns the descriptor, kLockNoFile
-// when the file does not exist and create is false, or kLockFailed.
-int OpenLocked(const char* name, bool create) {
-  int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT | O_DSYNC : 0);
+// Opens the named file as its one writer, waiting (in steps of 333 ms, at
+// most g_wait_ms) while another process holds it. Once held, the file must
+// still be the one under that name (another writer may have rotated it while
+// we waited); otherwise the open is repeated. Returns 0 with *file set,
+// kOpenNoFile when the file does not exist and create is false, or
+// kOpenFailed.
+int OpenHeld(const char* name, bool create, PlatFile* file) {
+  const uint32_t flags = PLAT_READ | PLAT_WRITE | PLAT_NO_FOLLOW | PLAT_LOCK |
+                         (create ? PLAT_CREATE | PLAT_WRITE_THROUGH : 0u);
+  const int64_t until = Plat_MonotonicMs() + g_wait_ms;
   for (;;) {
-    int fd;
-    do {
-      fd = open(name, flags, 0644);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return (!create && errno == ENOENT) ? kLockNoFile : kLockFailed;
-
-    int32_t rc;
-    while ((rc = Plat_TryLock(fd)) > 0) Plat_SleepMs(kRetryMs);
-    if (rc < 0) {
-      close(fd);
-      return kLockFailed;
+    int32_t err = Plat_Open(name, flags, file);
+    if (err == 0) {
+      if (Plat_SameFile(*file, name)) return 0;
+      Plat_Close(*file);  // the name now belongs to another file: open again
+      *file = PLAT_NO_FILE;
+      continue;
     }
-
-    struct stat held;
-    struct stat named;
-    if (fstat(fd, &held) != 0) {
-      Plat_Unlock(fd);
-      close(fd);
-      return kLockFailed;
-    }
-    int stat_err = 0;
-    if (stat(name, &named) != 0) {
-      stat_err = errno;
-    } else if (named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
-      return fd;
-    }
-    Plat_Unlock(fd);
-    close(fd);
-    if (stat_err != 0 && stat_err != ENOENT) return kLockFailed;
-    // The name now belongs to another file (or to none): open again.
+    if (!create && Plat_IsMissing(err)) return kOpenNoFile;
+    if (!Plat_IsBusy(err) || Plat_MonotonicMs() >= until) return kOpenFailed;
+    Plat_SleepMs(kRetryMs);
   }
 }
 
-// Renames the log to its rotation name, replacing an earlier rotation file.
-// The rename waits for another writer's entry to be complete. A log file that
-// does not exist has nothing to rotate. Returns 0 when the entry may go on.
+// Renames the log to its rotation name, replacing an earlier rotation file,
+// once another writer's entry is complete; the file is closed for the rename.
+// A log file that does not exist has nothing to rotate. Returns 0 when the
+// entry may go on.
 int Rotate() {
-  int fd = OpenLocked(g_file_name, false);
-  if (fd == kLockFailed) return -1;
-  int rc = 0;
-  if (fd >= 0) {
-    unlink(g_old_file_name);  // a failed delete is ignored
-    if (rename(g_file_name, g_old_file_name) != 0 && errno != ENOENT) rc = -1;
-    Plat_Unlock(fd);
-    close(fd);
+  PlatFile f;
+  int rc = OpenHeld(g_file_name, false, &f);
+  if (rc == kOpenFailed) return -1;
+  if (rc == 0) {
+    Plat_Close(f);
+    Plat_Remove(g_old_file_name);  // a failed delete is ignored
+    int32_t err = Plat_Rename(g_file_name, g_old_file_name);
+    if (err != 0 && !Plat_IsMissing(err)) return -1;  // entry dropped, count unchanged
   }
-  if (rc != 0) return rc;  // entry dropped, count unchanged
   g_count = 0;
   return 0;
+}
+
+// An entry that could not be written goes to stderr, in UTF-8.
+void ToStderr(const char* text) {
+  static char utf8[3 * kEntrySize + 1];
+  Cp1252_ToUtf8(text, utf8, sizeof utf8);
+  fprintf(stderr, "velmarkon: log entry not written to %s:%s", g_file_name, utf8 + 1);
+  fflush(stderr);
 }
 
 // Builds the detail text into out (kDetailSize bytes). The detail text never
@@ -202,23 +180,32 @@ void Msg_Write(const LogEntry* entry) {
                      date, time, (art & DMSG) ? "DMSG " : "", (art & SMSG) ? "SMSG " : "",
                      (art & FMSG) ? "FMSG " : "", (art & WMSG) ? "WMSG " : "",
                      (art & CMSG) ? "CMSG " : "", detail);
-  if (len < 0 || static_cast<size_t>(len) >= sizeof text) return;
+  ++g_reported;
+  if (len < 0 || static_cast<size_t>(len) >= sizeof text) {
+    ++g_unwritten;
+    return;
+  }
 
-  if (g_count > g_max_count && Rotate() != 0) return;
-
-  int fd = OpenLocked(g_file_name, true);
-  if (fd < 0) return;
-  bool ok = lseek(fd, 0, SEEK_END) >= 0 && WriteAll(fd, text, static_cast<size_t>(len));
+  bool ok = !(g_count > g_max_count && Rotate() != 0);
+  PlatFile f = PLAT_NO_FILE;
+  ok = ok && OpenHeld(g_file_name, true, &f) == 0;
+  int64_t end = 0;
+  size_t done = 0;
+  ok = ok && Plat_SeekEnd(f, &end) == 0 &&
+       Plat_Write(f, text, static_cast<size_t>(len), &done) == 0;
   if (ok && (kind & DMSG)) {
-    if (entry->Data != nullptr && entry->DataLength > 0) {
-      ok = WriteAll(fd, entry->Data, entry->DataLength);
-    }
-    ok = ok && WriteAll(fd, "\r\n", 2);
+    if (entry->Data != nullptr && entry->DataLength > 0)
+      ok = Plat_Write(f, entry->Data, entry->DataLength, &done) == 0;
+    ok = ok && Plat_Write(f, "\r\n", 2, &done) == 0;
   }
   // The system text of an SMSG entry is a single line break.
-  if (ok && (kind & SMSG)) ok = WriteAll(fd, "\r\n\r\n", 4);
-  Plat_Unlock(fd);
-  if (close(fd) != 0 || !ok) return;
+  if (ok && (kind & SMSG)) ok = Plat_Write(f, "\r\n\r\n", 4, &done) == 0;
+  if (f != PLAT_NO_FILE && Plat_Close(f) != 0) ok = false;
+  if (!ok) {
+    ++g_unwritten;
+    ToStderr(text);
+    return;
+  }
   ++g_count;
 }
 
@@ -228,5 +215,8 @@ void Msg_Report(const char* funktion, const char* message, int32_t error_code) {
 }
 
 int32_t Msg_Count() { return g_count; }
+int32_t Msg_Reported() { return g_reported; }
+int32_t Msg_Unwritten() { return g_unwritten; }
+void Msg_SetLockWait(int32_t ms) { g_wait_ms = ms; }
 const char* Msg_FileName() { return g_file_name; }
 const char* Msg_OldFileName() { return g_old_file_name; }

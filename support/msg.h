@@ -40,6 +40,14 @@ void Msg_Report(const char* funktion, const char* message, int32_t error_code);
 
 // Entries written since the start or the last rotation (for tests).
 int32_t Msg_Count();
+// Entries asked for since the start of the process (with a kind the level
+// lets through), and how many of them could not be written (those went to
+// stderr). A run that reported anything did not do all it was asked.
+int32_t Msg_Reported();
+int32_t Msg_Unwritten();
+// The longest wait for a log file another process holds, per entry (10 s;
+// tests make it shorter).
+void Msg_SetLockWait(int32_t ms);
 // The current log and rotation file names (for tests).
 const char* Msg_FileName();
 const char* Msg_OldFileName();

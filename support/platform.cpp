@@ -1,52 +1,42 @@
-// Platform layer for POSIX: clock with a test hook, local time, sleeping and
-// the advisory file lock that keeps two writers of one file apart.
+// Platform layer, the part every platform shares: the table of file
+// operations in use, and the test hook of the clock.
 #include "support/platform.h"
 
-#include <sys/file.h>
-
-#include <cerrno>
-#include <cstring>
-#include <ctime>
-
 namespace {
-time_t g_fixed_clock = 0;  // 0: the system clock
+const PlatFileOps* g_ops = nullptr;  // nullptr: the system's table
+time_t g_fixed_clock = 0;            // 0: the system clock
+
+const PlatFileOps* Ops() { return g_ops != nullptr ? g_ops : Plat_SystemOps(); }
 }  // namespace
+
+void Plat_SetOps(const PlatFileOps* ops) { g_ops = ops; }
+
+int32_t Plat_Open(const char* path, uint32_t flags, PlatFile* file) {
+  *file = PLAT_NO_FILE;
+  return Ops()->open(path, flags, file);
+}
+int32_t Plat_Close(PlatFile file) { return Ops()->close(file); }
+int32_t Plat_Write(PlatFile file, const void* data, size_t len, size_t* done) {
+  *done = 0;
+  return Ops()->write(file, data, len, done);
+}
+int32_t Plat_Read(PlatFile file, void* buf, size_t len, size_t* got) {
+  *got = 0;
+  return Ops()->read(file, buf, len, got);
+}
+int32_t Plat_SeekEnd(PlatFile file, int64_t* pos) { return Ops()->seek_end(file, pos); }
+int32_t Plat_Seek(PlatFile file, int64_t pos) { return Ops()->seek(file, pos); }
+int32_t Plat_Truncate(PlatFile file, int64_t len) { return Ops()->truncate(file, len); }
+int32_t Plat_DataSync(PlatFile file) { return Ops()->data_sync(file); }
+int32_t Plat_Rename(const char* from, const char* to) { return Ops()->rename(from, to); }
+int32_t Plat_Remove(const char* path) { return Ops()->remove(path); }
+int32_t Plat_SyncDir(const char* dir) { return Ops()->sync_dir(dir); }
 
 time_t Plat_Now() {
   if (g_fixed_clock != 0) return g_fixed_clock;
   return time(nullptr);
 }
 
-void Plat_LocalTime(time_t t, struct tm* out) {
-  if (out == nullptr) return;
-  if (localtime_r(&t, out) == nullptr) memset(out, 0, sizeof *out);
-}
-
 void Plat_SetClock(time_t t) { g_fixed_clock = t; }
 
 bool Plat_ClockFixed() { return g_fixed_clock != 0; }
-
-void Plat_SleepMs(int32_t ms) {
-  if (ms <= 0) return;
-  struct timespec rest;
-  rest.tv_sec = ms / 1000;
-  rest.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-  // Sleep the whole time even when a signal interrupts.
-  while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
-  }
-}
-
-int32_t Plat_TryLock(int fd) {
-  for (;;) {
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
-    int err = errno;
-    if (err == EINTR) continue;
-    if (err == EWOULDBLOCK) return EWOULDBLOCK;
-    return err > 0 ? -err : -1;
-  }
-}
-
-void Plat_Unlock(int fd) {
-  while (flock(fd, LOCK_UN) != 0 && errno == EINTR) {
-  }
-}

@@ -9,7 +9,8 @@
 
 #include "db/session.h"
 #include "db/sql.h"
-#include "download/apg.h"
+#include "download/apg_dnl.h"
+#include "download/frame.h"
 #include "run/download_main.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -136,20 +137,25 @@ class ApgDownloadTest : public ::testing::Test {
   TestTree tree_;
 };
 
-TEST_F(ApgDownloadTest, ReleaseFollowsTheActionCodeReadAgain) {
+TEST_F(ApgDownloadTest, ReleaseActsOnlyOnTheGroupAsItWasSent) {
   Group("G1", "FB01", "M1", "NEU");
-  Group("G2", "FB01", "M1", "LOE");  // deleted meanwhile, although sent as "AEN"
-  Group("G3", "FB01", "M1", "AEN");
+  Group("G2", "FB01", "M1", "LOE");  // changed to "LOE" after it was sent as "AEN"
+  Group("G3", "FB01", "M1", "AEN");  // changed to "AEN" after it was sent as "LOE"
+  Group("G4", "FB01", "M1", "LOE");
   EXPECT_EQ(Apg_Frei(Sent("G1", "NEU")), 0);
-  EXPECT_EQ(Apg_Frei(Sent("G2", "AEN")), 0);
-  EXPECT_EQ(Apg_Frei(Sent("G3", "LOE")), 0);  // "AEN" in the table: kept
+  EXPECT_EQ(Apg_Frei(Sent("G2", "AEN")), DNL_LEFT_MARKED);
+  EXPECT_EQ(Apg_Frei(Sent("G3", "LOE")), DNL_LEFT_MARKED);
+  EXPECT_EQ(Apg_Frei(Sent("G4", "LOE")), 0);
   EXPECT_EQ(Marks("G1"), "<NULL>/<NULL>");
-  EXPECT_EQ(Marks("G2"), "<gone>");
-  EXPECT_EQ(Marks("G3"), "<NULL>/<NULL>");
-  EXPECT_EQ(tree_.Value("SELECT ApgBez FROM Kvs530Apg WHERE ApgApg = 'G3'"), "Bez G3");
-  EXPECT_EQ(tree_.Value("SELECT ApgDat FROM Kvs530Apg WHERE ApgApg = 'G3'").substr(0, 10),
+  EXPECT_EQ(Marks("G2"), "LOE/M1");  // its deletion goes with the next run
+  EXPECT_EQ(Marks("G3"), "AEN/M1");
+  EXPECT_EQ(Marks("G4"), "<gone>");
+  EXPECT_EQ(tree_.Value("SELECT ApgBez FROM Kvs530Apg WHERE ApgApg = 'G1'"), "Bez G1");
+  EXPECT_EQ(tree_.Value("SELECT ApgDat FROM Kvs530Apg WHERE ApgApg = 'G1'").substr(0, 10),
             DateText(0).substr(0, 10));
-  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+  std::vector<std::string> want = {"Apg_Frei|Zeile geaendert, bleibt markiert|0",
+                                   "Apg_Frei|Zeile geaendert, bleibt markiert|0"};
+  EXPECT_EQ(LogEntries(tree_.log()), want);
 }
 
 TEST_F(ApgDownloadTest, ReleaseThatCannotReadTheGroupWritesNothing) {
@@ -187,7 +193,7 @@ TEST_F(ApgDownloadTest, RemarkingUsesItsOwnExclusiveBounds) {
       {"9999999999", "<NULL>", "<NULL>", "<NULL>", "OWN", "1"},
   };
   EXPECT_EQ(rows, want);
-  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
 }
 
 TEST_F(ApgDownloadTest, SendsEachValidAssignmentAndKeepsTheUnsentMarked) {

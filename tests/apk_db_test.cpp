@@ -1,6 +1,8 @@
 // Statements on the order headers: the download cursor by marker with every
-// column, the exclusive key range in both orders, the exchange widths of the
-// integer columns, and read, update and delete by order number.
+// column, the exclusive key range, the exchange widths of the integer
+// columns, the read by order number, and the releases, the re-marking and
+// the operation count, which change only their own columns and act only on
+// the row as it was sent.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,6 +13,7 @@
 #include "support/platform.h"
 #include "tests/order_test_rows.h"
 #include "tests/test_env.h"
+#include "tests/test_server.h"
 
 namespace {
 
@@ -21,8 +24,7 @@ class ApkDbTest : public ::testing::Test {
   void SetUp() override { tree_.Connect(); }
   void TearDown() override { Plat_SetClock(0); }
 
-  // An order header with every column set. The integers beyond 16 bits show
-  // which statements exchange them with 16 bits.
+  // An order header with every column set.
   void Header(const std::string& apk, const std::string& fbe, const std::string& dwn,
               const std::string& dna, int sts = 3) {
     tree_.Exec(
@@ -31,11 +33,11 @@ class ApkDbTest : public ::testing::Test {
         "ApkBdi, ApkEdi, ApkFbe, ApkKst, ApkZf1, ApkZf2, ApkZf3, ApkKnz, ApkSsn, ApkDna, ApkDwn, "
         "ApkSta, ApkDat, ApkErf, ApkAba) VALUES ('" +
         apk + "', 'Welle " + apk + "', 'lang', 'ABCDEFGHIJ', " + std::to_string(sts) +
-        ", 70001, 'K123456', 'Kunde 1', 'Kunde 2', '2024-03-07 10:30:00', '2024-04-01 00:00:00', "
-        "12, 65540, 'T-4711', 'Teil 1', 'Teil 2', 123.45, -1.5, 'STK', '2024-03-07 06:30:15', "
+        ", -7001, 'K123456', 'Kunde 1', 'Kunde 2', '2024-03-07 10:30:00', '2024-04-01 00:00:00', "
+        "12, 32767, 'T-4711', 'Teil 1', 'Teil 2', 123.45, -1.5, 'STK', '2024-03-07 06:30:15', "
         "'2024-03-08 22:01:02', " +
-        Quoted(fbe) + ", '4100', 'z1', 'z2', 'z3', 'J', 70000, " + Quoted(dna) + ", " +
-        Quoted(dwn) + ", 40000, '2024-03-01 12:00:00', 'hans', 70002)");
+        Quoted(fbe) + ", '4100', 'z1', 'z2', 'z3', 'J', -32768, " + Quoted(dna) + ", " +
+        Quoted(dwn) + ", 30000, '2024-03-01 12:00:00', 'hans', 32000)");
   }
 
   TestTree tree_;
@@ -58,14 +60,14 @@ TEST_F(ApkDbTest, DownloadCursorDeliversTheMarkedRowsByAreaWithEveryColumn) {
   EXPECT_STREQ(r.ApkBz2, "lang");
   EXPECT_STREQ(r.ApkTxt, "ABCDEFGHIJ");
   EXPECT_EQ(r.ApkSts, 3);
-  EXPECT_EQ(r.ApkSis, 70001 - 65536);  // 16 bits
+  EXPECT_EQ(r.ApkSis, -7001);
   EXPECT_STREQ(r.ApkKun, "K123456");
   EXPECT_STREQ(r.ApkKb1, "Kunde 1");
   EXPECT_STREQ(r.ApkKb2, "Kunde 2");
   EXPECT_STREQ(r.ApkBgs, "20240307");
   EXPECT_STREQ(r.ApkEns, "20240401");
   EXPECT_EQ(r.ApkAfo, 12);
-  EXPECT_EQ(r.ApkEaf, 4);  // 16 bits
+  EXPECT_EQ(r.ApkEaf, 32767);
   EXPECT_STREQ(r.ApkTnr, "T-4711");
   EXPECT_STREQ(r.ApkTb1, "Teil 1");
   EXPECT_STREQ(r.ApkTb2, "Teil 2");
@@ -82,13 +84,13 @@ TEST_F(ApkDbTest, DownloadCursorDeliversTheMarkedRowsByAreaWithEveryColumn) {
   EXPECT_STREQ(r.ApkZf2, "z2");
   EXPECT_STREQ(r.ApkZf3, "z3");
   EXPECT_STREQ(r.ApkKnz, "J");
-  EXPECT_EQ(r.ApkSsn, 70000);  // 32 bits through this cursor
+  EXPECT_EQ(r.ApkSsn, -32768);
   EXPECT_STREQ(r.ApkDna, "NEU");
   EXPECT_STREQ(r.ApkDwn, "M1");
-  EXPECT_EQ(r.ApkSta, 40000);
+  EXPECT_EQ(r.ApkSta, 30000);
   EXPECT_STREQ(r.ApkDat, "20240301120000");
   EXPECT_STREQ(r.ApkErf, "hans");
-  EXPECT_EQ(r.ApkAba, 70002);
+  EXPECT_EQ(r.ApkAba, 32000);
 
   // The end leaves the record as it was.
   ApkRow before = r;
@@ -112,32 +114,74 @@ TEST_F(ApkDbTest, NullColumnsFetchAsEmptyTextAndZero) {
   EXPECT_EQ(Apk_CloseDnl(), 0);
 }
 
-TEST_F(ApkDbTest, KeyRangeExcludesBothBoundsInEitherOrder) {
-  for (const char* apk : {"000000000000", "000000001000", "000000001001", "999999999999"})
-    Header(apk, "F", "", "");
-  struct {
-    int16_t variant;
-    std::string want;
-  } cases[] = {{1, "000000001000,000000001001,"}, {2, "000000001001,000000001000,"}};
-  for (const auto& c : cases) {
-    ASSERT_EQ(Apk_OpenRange("000000000000", "999999999999", c.variant), 0);
+TEST_F(ApkDbTest, ValuesBeyondTheirHostVariableFailTheirRowNotTheCursor) {
+  // Each statement exchanges some integers with 16 bits and others with 32:
+  // a stored value beyond the width fails that one row with -1455, and the
+  // cursor goes on with the next.
+  struct Case {
+    const char* column;
+    const char* value;
+    int32_t dnl, range, read;  // result of each statement for the row
+  } cases[] = {
+      {"ApkSis", "32768", SQL_OVERFLOW, SQL_OVERFLOW, SQL_OVERFLOW},
+      {"ApkAfo", "-32769", SQL_OVERFLOW, SQL_OVERFLOW, SQL_OVERFLOW},
+      {"ApkSsn", "40000", 0, SQL_OVERFLOW, SQL_OVERFLOW},
+      {"ApkSta", "40000", 0, SQL_OVERFLOW, SQL_OVERFLOW},
+      {"ApkAba", "40000", 0, SQL_OVERFLOW, 0},
+      {"ApkAba", "2147483648", SQL_OVERFLOW, SQL_OVERFLOW, SQL_OVERFLOW},
+      {"ApkSts", "'x1'", SQL_INVALID_NUMBER, SQL_INVALID_NUMBER, SQL_INVALID_NUMBER},
+      {"ApkSme", "'1,5'", SQL_INVALID_NUMBER, SQL_INVALID_NUMBER, SQL_INVALID_NUMBER},
+      {"ApkBgs", "'2024-02-30'", SQL_INVALID_DATE, SQL_INVALID_DATE, SQL_INVALID_DATE},
+  };
+  if (Test_OnServer()) GTEST_SKIP() << "the server's column types refuse these values";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.column) + "=" + c.value);
+    tree_.Exec("DELETE FROM Kvs501Apk");
+    Header("000000001000", "FB01", "M1", "NEU");
+    Header("000000001001", "FB01", "M1", "NEU");
+    Header("000000001002", "FB01", "M1", "NEU");
+    tree_.Exec(std::string("PRAGMA ignore_check_constraints=ON; UPDATE Kvs501Apk SET ") +
+               c.column + "=" + c.value + " WHERE ApkApk='000000001001'");
     ApkRow r;
     memset(&r, 0, sizeof r);
+    ASSERT_EQ(Apk_OpenDnl("M1"), 0);
     std::string got;
-    while (Apk_FetchRange(&r, c.variant) == 0) {
-      got += std::string(r.ApkApk) + ",";
-      // 16 bits in this cursor: ApkSsn, ApkSta and ApkAba as well.
-      EXPECT_EQ(r.ApkSsn, 70000 - 65536);
-      EXPECT_EQ(r.ApkSta, 40000 - 65536);
-      EXPECT_EQ(r.ApkAba, 70002 - 65536);
-      EXPECT_STREQ(r.ApkDat, "");  // not part of the range cursor
+    int32_t rc;
+    while ((rc = Apk_FetchDnl(&r)) != SQL_NOTFOUND) {
+      got += std::string(r.ApkApk) + ":" + std::to_string(rc) + " ";
+      if (rc != 0) {
+        ASSERT_TRUE(Sql_RowFailed());
+      }
     }
-    // The end keeps the last row's record.
-    EXPECT_STREQ(r.ApkApk, c.variant == 1 ? "000000001001" : "000000001000");
-    EXPECT_EQ(got, c.want) << "variant " << c.variant;
-    EXPECT_EQ(Apk_CloseRange(c.variant), 0);
+    Apk_CloseDnl();
+    EXPECT_EQ(got, "000000001000:0 000000001001:" + std::to_string(c.dnl) + " 000000001002:0 ");
+    ASSERT_EQ(Apk_OpenRange("000000000000", "999999999999", 1), 0);
+    got.clear();
+    while ((rc = Apk_FetchRange(&r, 1)) != SQL_NOTFOUND)
+      got += std::string(r.ApkApk) + ":" + std::to_string(rc) + " ";
+    Apk_CloseRange(1);
+    EXPECT_EQ(got, "000000001000:0 000000001001:" + std::to_string(c.range) + " 000000001002:0 ");
+    strcpy(r.ApkApk, "000000001001");
+    EXPECT_EQ(Apk_PKeyRead(&r), c.read);
   }
-  EXPECT_EQ(Apk_OpenRange("0", "9", 3), SQL_CURSOR_INVALID);
+}
+
+TEST_F(ApkDbTest, KeyRangeExcludesBothBounds) {
+  for (const char* apk : {"000000000000", "000000001000", "000000001001", "999999999999"})
+    Header(apk, "F", "", "");
+  ASSERT_EQ(Apk_OpenRange("000000000000", "999999999999", 1), 0);
+  ApkRow r;
+  memset(&r, 0, sizeof r);
+  std::string got;
+  while (Apk_FetchRange(&r, 1) == 0) {
+    got += std::string(r.ApkApk) + ",";
+    EXPECT_STREQ(r.ApkDat, "");  // not part of the range cursor
+  }
+  // The end keeps the last row's record.
+  EXPECT_STREQ(r.ApkApk, "000000001001");
+  EXPECT_EQ(got, "000000001000,000000001001,");
+  EXPECT_EQ(Apk_CloseRange(1), 0);
+  EXPECT_EQ(Apk_OpenRange("0", "9", 2), SQL_CURSOR_INVALID);
 }
 
 TEST_F(ApkDbTest, ReadByKeyFillsTheRecordOrLeavesOnlyTheKey) {
@@ -150,8 +194,8 @@ TEST_F(ApkDbTest, ReadByKeyFillsTheRecordOrLeavesOnlyTheKey) {
   EXPECT_STREQ(r.ApkBz1, "Welle 000000001000");
   EXPECT_STREQ(r.ApkDna, "NEU");
   EXPECT_STREQ(r.ApkDwn, "M1");
-  EXPECT_EQ(r.ApkSsn, 70000 - 65536);
-  EXPECT_EQ(r.ApkAba, 70002);  // 32 bits in the read
+  EXPECT_EQ(r.ApkSsn, -32768);
+  EXPECT_EQ(r.ApkAba, 32000);
   EXPECT_STREQ(r.ApkDat, "untouched");
 
   strcpy(r.ApkApk, "000000009999");
@@ -162,63 +206,94 @@ TEST_F(ApkDbTest, ReadByKeyFillsTheRecordOrLeavesOnlyTheKey) {
   EXPECT_EQ(memcmp(&r, &only_key, sizeof r), 0);
 }
 
-TEST_F(ApkDbTest, UpdateWritesEveryColumnAndStampsTheChange) {
-  Header("000000001000", "FB02", "M1", "NEU");
+// Every column but marker, action code and change time, as stored.
+const char kOtherColumns[] =
+    "SELECT ApkApk, ApkBz1, ApkBz2, ApkTxt, ApkSts, ApkSis, ApkKun, ApkKb1, ApkKb2, ApkBgs, "
+    "ApkEns, ApkAfo, ApkEaf, ApkTnr, ApkTb1, ApkTb2, ApkSme, ApkIme, ApkMee, ApkBdi, ApkEdi, "
+    "ApkFbe, ApkKst, ApkZf1, ApkZf2, ApkZf3, ApkKnz, ApkSsn, ApkSta, ApkErf, ApkAba FROM "
+    "Kvs501Apk ORDER BY ApkApk";
+
+TEST_F(ApkDbTest, ReleasesActOnlyOnTheRowAsSentAndWriteOnlyTheirColumns) {
+  // sent: what the download cursor delivered; the row may have changed since.
+  struct Case {
+    const char* what;
+    bool del;
+    const char *dwn, *dna, *dat;  // as sent
+    int32_t want;
+  } cases[] = {
+      {"un-mark as sent", false, "M1", "AEN", "20240301120000", 0},
+      {"delete as sent", true, "M1", "LOE", "20240301120000", 0},
+      {"marked again by another marker", false, "M0", "AEN", "20240301120000", SQL_NOTFOUND},
+      {"changed to another action", true, "M1", "AEN", "20240301120000", SQL_NOTFOUND},
+      {"changed since (a newer change time)", false, "M1", "AEN", "20240301115959",
+       SQL_NOTFOUND},
+      {"sent without a change time", false, "M1", "AEN", "", SQL_NOTFOUND},
+  };
   Plat_SetClock(1709798702);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tree_.Exec("DELETE FROM Kvs501Apk");
+    Header("000000001000", "FB01", "M1", c.del ? "LOE" : "AEN");
+    Header("000000001001", "FB01", "M1", "AEN");
+    auto before = tree_.Query(kOtherColumns);
+    ApkRow sent;
+    memset(&sent, 0, sizeof sent);
+    strcpy(sent.ApkApk, "000000001000");
+    strcpy(sent.ApkDwn, c.dwn);
+    strcpy(sent.ApkDna, c.dna);
+    strcpy(sent.ApkDat, c.dat);
+    EXPECT_EQ(c.del ? Apk_PKeyDel(sent) : Apk_PKeyFrei(sent), c.want);
+    auto after = tree_.Query(kOtherColumns);
+    auto marks = order_test::FreshRows(
+        tree_, "SELECT ApkDwn, ApkDna, ApkDat FROM Kvs501Apk ORDER BY ApkApk", 2);
+    if (c.want != 0) {
+      EXPECT_EQ(after, before);
+      EXPECT_EQ(marks[0], (std::vector<std::string>{"M1", c.del ? "LOE" : "AEN",
+                                                    "2024-03-01 12:00:00"}));
+    } else if (c.del) {
+      ASSERT_EQ(after.size(), 1u);
+      EXPECT_EQ(after[0], before[1]);
+    } else {
+      EXPECT_EQ(after, before);
+      EXPECT_EQ(marks[0], (std::vector<std::string>{"<NULL>", "<NULL>", "<now>"}));
+    }
+    // The other order header is never touched.
+    EXPECT_EQ(marks.back(), (std::vector<std::string>{"M1", "AEN", "2024-03-01 12:00:00"}));
+  }
+  // A row stored without a change time is matched by the empty one.
+  tree_.Exec("UPDATE Kvs501Apk SET ApkDat=NULL");
+  ApkRow sent;
+  memset(&sent, 0, sizeof sent);
+  strcpy(sent.ApkApk, "000000001001");
+  strcpy(sent.ApkDwn, "M1");
+  strcpy(sent.ApkDna, "AEN");
+  EXPECT_EQ(Apk_PKeyFrei(sent), 0);
+}
+
+TEST_F(ApkDbTest, ReMarkingAndTheOperationCountWriteOnlyTheirColumns) {
+  Header("000000001000", "FB01", "", "");
+  tree_.Exec("UPDATE Kvs501Apk SET ApkAfo = 40000");  // beyond 16 bits: no harm in a count
+  Header("000000001001", "FB01", "", "");
+  tree_.Exec("UPDATE Kvs501Apk SET ApkAfo = NULL WHERE ApkApk = '000000001001'");
+  Plat_SetClock(1709798702);
+  auto before = tree_.Query(
+      "SELECT ApkBz1, ApkSts, ApkSis, ApkBgs, ApkBdi, ApkSsn, ApkSta, ApkAba FROM Kvs501Apk "
+      "ORDER BY ApkApk");
   ApkRow r;
   memset(&r, 0, sizeof r);
   strcpy(r.ApkApk, "000000001000");
-  ASSERT_EQ(Apk_PKeyRead(&r), 0);
-  strcpy(r.ApkDwn, "");
-  strcpy(r.ApkDna, "");
-  strcpy(r.ApkEdiDate, "");
-  strcpy(r.ApkEdiTime, "");
-  strcpy(r.ApkBdiDate, "20240506");
-  strcpy(r.ApkBdiTime, "070809");
-  r.ApkSts = 65539;  // 16 bits on the way in
-  r.ApkAfo = 13;
-  r.ApkAba = 70002;
-  strcpy(r.ApkDat, "19990101000000");  // the database's time wins
-  ASSERT_EQ(Apk_PKeyUpd(&r), 0);
-
-  auto row = order_test::FreshRows(
-      tree_,
-      "SELECT ApkDwn, ApkDna, ApkBgs, ApkBdi, ApkEdi, ApkSts, ApkAfo, ApkDat, ApkAba, ApkSsn, "
-      "ApkEaf, ApkSme, ApkBz1 FROM Kvs501Apk WHERE ApkApk = '000000001000'",
-      7);
-  ASSERT_EQ(row.size(), 1u);
-  std::vector<std::string> want = {"<NULL>",
-                                   "<NULL>",
-                                   "2024-03-07 00:00:00",  // the date alone comes back
-                                   "2024-05-06 07:08:09",
-                                   "<NULL>",
-                                   "3",
-                                   "13",
-                                   "<now>",
-                                   "70002",
-                                   "4464",
-                                   "4",
-                                   "123.45",
-                                   "Welle 000000001000"};
-  EXPECT_EQ(row[0], want);
-
-  // A key that is not there changes nothing; a refused value is rolled back.
-  strcpy(r.ApkApk, "000000009999");
-  EXPECT_EQ(Apk_PKeyUpd(&r), SQL_NOTFOUND);
-  EXPECT_EQ(tree_.Value("SELECT COUNT(*) FROM Kvs501Apk"), "1");
-  strcpy(r.ApkApk, "000000001000");
-  strcpy(r.ApkBgs, "20241399");
-  strcpy(r.ApkBz1, "changed");
-  EXPECT_LT(Apk_PKeyUpd(&r), 0);
-  EXPECT_EQ(tree_.Value("SELECT ApkBz1 FROM Kvs501Apk"), "Welle 000000001000");
-}
-
-TEST_F(ApkDbTest, DeleteByKey) {
-  Header("000000001000", "F", "", "");
-  Header("000000001001", "F", "", "");
-  EXPECT_EQ(Apk_PKeyDel("000000001000"), 0);
-  EXPECT_EQ(Apk_PKeyDel("000000001000"), SQL_NOTFOUND);
-  EXPECT_EQ(tree_.Value("SELECT ApkApk FROM Kvs501Apk"), "000000001001");
+  strcpy(r.ApkErf, "ignored");  // the re-marking names its own user
+  ASSERT_EQ(Apk_PKeyMark(r, "UPD1"), 0);
+  ASSERT_EQ(Apk_PKeyAfo("000000001000", +1), 0);
+  ASSERT_EQ(Apk_PKeyAfo("000000001001", -1), 0);
+  EXPECT_EQ(Apk_PKeyAfo("000000009999", +1), SQL_NOTFOUND);
+  EXPECT_EQ(tree_.Query("SELECT ApkBz1, ApkSts, ApkSis, ApkBgs, ApkBdi, ApkSsn, ApkSta, ApkAba "
+                        "FROM Kvs501Apk ORDER BY ApkApk"),
+            before);
+  auto rows = order_test::FreshRows(
+      tree_, "SELECT ApkDwn, ApkDna, ApkErf, ApkDat, ApkAfo FROM Kvs501Apk ORDER BY ApkApk", 3);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"UPD1", "AEN", "KoraSys", "<now>", "40001"}));
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"<NULL>", "<NULL>", "hans", "<now>", "-1"}));
 }
 
 }  // namespace

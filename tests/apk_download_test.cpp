@@ -9,7 +9,7 @@
 
 #include "db/session.h"
 #include "db/sql.h"
-#include "download/apk.h"
+#include "download/apk_dnl.h"
 #include "download/frame.h"
 #include "support/platform.h"
 #include "support/text.h"
@@ -135,11 +135,13 @@ class ApkDownloadTest : public ::testing::Test {
   }
   void TearDown() override { Plat_SetClock(0); }
 
+  // The row as the download cursor delivers it (with its change time).
   ApkRow Fetched(const std::string& apk, const char* dna) {
     ApkRow r = {};
     CopyText(r.ApkApk, apk.c_str());
     EXPECT_EQ(Apk_PKeyRead(&r), 0);
     CopyText(r.ApkDna, dna);
+    CopyText(r.ApkDat, "20240301120000");
     return r;
   }
   std::vector<std::string> Row(const std::string& apk) {
@@ -158,7 +160,7 @@ class ApkDownloadTest : public ::testing::Test {
   TestTree tree_;
 };
 
-TEST_F(ApkDownloadTest, ReleaseDeletesOrUnmarksByTheFetchedActionCode) {
+TEST_F(ApkDownloadTest, ReleaseDeletesOrUnmarksTheRowAsItWasSent) {
   Header(tree_, "000000001000", "FB01", "M1", "LOE");
   Header(tree_, "000000001001", "FB01", "M1", "NEU");
   Header(tree_, "000000001002", "FB01", "M1", "AEN");
@@ -167,15 +169,18 @@ TEST_F(ApkDownloadTest, ReleaseDeletesOrUnmarksByTheFetchedActionCode) {
   EXPECT_EQ(Apk_Frei(Fetched("000000001000", "LOE")), 0);
   EXPECT_EQ(Apk_Frei(Fetched("000000001001", "NEU")), 0);
   EXPECT_EQ(Apk_Frei(Fetched("000000001002", "AEN")), 0);
-  // The action code as the download cursor fetched it decides.
-  EXPECT_EQ(Apk_Frei(Fetched("000000001003", "LOE")), 0);
+  // A row that carries another action code than the one sent has changed
+  // since: it is left as it is, for the next run to send.
+  EXPECT_EQ(Apk_Frei(Fetched("000000001003", "LOE")), DNL_LEFT_MARKED);
 
   std::vector<std::string> unmarked = {"<NULL>", "<NULL>", "<now>", "hans"};
   EXPECT_EQ(Row("000000001000")[0], "<gone>");
   EXPECT_EQ(Row("000000001001"), unmarked);
   EXPECT_EQ(Row("000000001002"), unmarked);
-  EXPECT_EQ(Row("000000001003")[0], "<gone>");
-  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+  EXPECT_EQ(Row("000000001003"),
+            (std::vector<std::string>{"M1", "NEU", "2024-03-01 12:00:00", "hans"}));
+  std::vector<std::string> want = {"Apk_Frei|Zeile geaendert, bleibt markiert|0"};
+  EXPECT_EQ(LogEntries(tree_.log()), want);
 }
 
 TEST_F(ApkDownloadTest, ReleaseFailuresAreReportedAndKeepTheMarks) {
@@ -221,7 +226,7 @@ TEST_F(ApkDownloadTest, RemarkingTakesTheWholeTableButStatus7And9AndTheBoundKeys
       {"999999999999", "<NULL>", "<NULL>", "hans", old},
   };
   EXPECT_EQ(rows, want);
-  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
 }
 
 TEST_F(ApkDownloadTest, RemarkingReportsARefusedRowAndGoesOn) {
@@ -243,7 +248,7 @@ TEST_F(ApkDownloadTest, RemarkingWithoutItsTableDoesNothingAndReportsNothing) {
   tree_.Exec("DROP TABLE Kvs501Apk");
   char lower[13] = "", upper[13] = "";
   Auk_To_Apk("M1", lower, upper);
-  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
 }
 
 // Three marked rows by area FB01, FB02X (no terminal group), FB03.
@@ -285,7 +290,7 @@ TEST_F(ApkDownloadTest, NoMarkedRowAndCursorFailure) {
   Header(tree_, "000000001000", "FB01", "M2", "NEU");
   EXPECT_EQ(Apk_Dnl("20240307", "090502", "M1"), 0);
   EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl1.buf"));
-  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
 
   dbCommit();  // as at the end of a run: a database server lets the table go
   tree_.Exec("DROP TABLE Kvs501Apk");

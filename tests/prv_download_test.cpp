@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "download/frame.h"
-#include "download/prv.h"
+#include "download/prv_dnl.h"
 #include "run/download_main.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -160,9 +160,10 @@ TEST_F(PrvDownloadTest, TwoRecordsPerPersonAndEachReleasePath) {
   EXPECT_EQ(Marks("1001"), "<NULL>/<NULL>");
   EXPECT_EQ(Rest("1001"), kept);
   EXPECT_EQ(Marks("1002"), "gone");
-  // A withdrawn leave: the person stays with its validity, the leave is emptied.
+  // A withdrawn leave: the person stays, the leave and the validity dates
+  // are emptied.
   EXPECT_EQ(Marks("1003"), "<NULL>/<NULL>");
-  EXPECT_EQ(Rest("1003"), "2024-01-01 00:00:00|2030-12-31 00:00:00|-|-|-|0|0|0|Name");
+  EXPECT_EQ(Rest("1003"), "-|-|-|-|-|0|0|0|Name");
   EXPECT_EQ(Marks("1004"), "AEN/M1");  // not sent: stays for the next run
   EXPECT_EQ(Rest("1004"), kept);
   EXPECT_EQ(Marks("1005"), "NEU/M2");
@@ -183,23 +184,32 @@ TEST_F(PrvDownloadTest, NothingMarkedOrNoTable) {
   EXPECT_EQ(Log(), log);
 }
 
-TEST_F(PrvDownloadTest, ReleaseDecidesOnTheRowAsReadAgain) {
+TEST_F(PrvDownloadTest, ReleaseDecidesOnTheRowAsReadAgainButOnlyAsItWasSent) {
   struct Case {
-    const char* action_now;
+    const char* sent;        // the action code the row was sent with
+    const char* action_now;  // and what it holds at its release
     int awa_now;
+    int32_t rc;
     const char* marks;
-  } cases[] = {{"LOE", 3, "gone"}, {"NEU", 3, "<NULL>/<NULL>"}, {"LOE", 1, "<NULL>/<NULL>"}};
+  } cases[] = {
+      {"LOE", "LOE", 3, 0, "gone"},             // PrvAwa read again decides
+      {"LOE", "LOE", 1, 0, "<NULL>/<NULL>"},    // a withdrawn leave
+      {"AEN", "NEU", 3, DNL_LEFT_MARKED, "NEU/M1"},  // changed since: sent again later
+      {"AEN", "LOE", 3, DNL_LEFT_MARKED, "LOE/M1"},
+  };
   for (const Case& c : cases) {
-    Insert(std::string("('1001', ") + kLeave +
-           "'FB01', 'AEN', 'M1', 0, 'U9', 4, NULL, NULL, 5, 6, 'Name')");
+    Insert(std::string("('1001', ") + kLeave + "'FB01', '" + c.sent +
+           "', 'M1', 0, 'U9', 4, NULL, NULL, 5, 6, 'Name')");
     PrvRow row = Fetched("M1");
     tree_.Exec(std::string("UPDATE Kvs510Prv SET PrvDna='") + c.action_now +
                "', PrvAwa=" + std::to_string(c.awa_now));
-    EXPECT_EQ(Prv_Frei(row), 0);
-    EXPECT_EQ(Marks("1001"), c.marks) << c.action_now << c.awa_now;
+    EXPECT_EQ(Prv_Frei(row), c.rc) << c.sent << c.action_now << c.awa_now;
+    EXPECT_EQ(Marks("1001"), c.marks) << c.sent << c.action_now << c.awa_now;
     tree_.Exec("DELETE FROM Kvs510Prv");
   }
-  EXPECT_TRUE(Log().empty());
+  std::vector<std::string> log = {"Prv_Frei|Zeile geaendert, bleibt markiert|0",
+                                  "Prv_Frei|Zeile geaendert, bleibt markiert|0"};
+  EXPECT_EQ(Log(), log);
 }
 
 TEST_F(PrvDownloadTest, PersonDeletedBeforeItsReleaseIsReported) {

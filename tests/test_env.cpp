@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "db/session.h"
+#include "sendbuf/ip.h"
 #include "sendbuf/snddnl.h"
 #include "support/msg.h"
 #include "support/ini_writer.h"
@@ -32,10 +33,12 @@ TestTree::TestTree() {
   old_cwd_ = fs::current_path().string();
   fs::current_path(work_);
   Msg_Init(FMSG | SMSG | DMSG, "./Msg/Velmarkon.Txt");  // as the run driver does
+  IP_Forget();
 }
 
 TestTree::~TestTree() {
   SndDnl_Close();
+  IP_Forget();
   dbDisconnect();
   server_.reset();
   if (!server_db_.empty()) {

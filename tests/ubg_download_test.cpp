@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "download/frame.h"
-#include "download/ubg.h"
+#include "download/ubg_dnl.h"
 #include "run/download_main.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -144,20 +144,28 @@ TEST_F(UbgDownloadTest, NothingMarkedOrNoTable) {
   EXPECT_EQ(Log(), log);
 }
 
-TEST_F(UbgDownloadTest, ReleaseDecidesOnTheRowAsReadAgain) {
+TEST_F(UbgDownloadTest, ReleaseActsOnlyOnTheReasonAsItWasSent) {
   struct Case {
     const char* action_now;  // the action code when the release reads the row
+    const char* marker_now;
+    int32_t rc;
     const char* after;
-  } cases[] = {{"NEU", "<NULL>/<NULL>"}, {"LOE", "gone"}, {"AEN", "<NULL>/<NULL>"}};
+  } cases[] = {{"LOE", "M1", 0, "gone"},
+               {"NEU", "M1", DNL_LEFT_MARKED, "NEU/M1"},  // changed since it was sent
+               {"LOE", "M2", DNL_LEFT_MARKED, "LOE/M2"},  // marked for another run
+               {"LOE", "", 0, "LOE/<NULL>"}};              // not marked any more: left be
   for (const Case& c : cases) {
     Insert("('R1', 1, 'FB01', 'x', NULL, 'LOE', 'M1', 0, NULL)");
     UbgRow row = Fetched("M1");
-    tree_.Exec(std::string("UPDATE Kvs521Ubg SET UbgDna='") + c.action_now + "'");
-    EXPECT_EQ(Ubg_Frei(row), 0) << c.action_now;
-    EXPECT_EQ(Marks("R1"), c.after) << c.action_now;
+    tree_.Exec(std::string("UPDATE Kvs521Ubg SET UbgDna='") + c.action_now + "', UbgDwn=" +
+               (*c.marker_now ? std::string("'") + c.marker_now + "'" : "NULL"));
+    EXPECT_EQ(Ubg_Frei(row), c.rc) << c.action_now << c.marker_now;
+    EXPECT_EQ(Marks("R1"), c.after) << c.action_now << c.marker_now;
     tree_.Exec("DELETE FROM Kvs521Ubg");
   }
-  EXPECT_TRUE(Log().empty());
+  std::vector<std::string> log = {"Ubg_Frei|Zeile geaendert, bleibt markiert|0",
+                                  "Ubg_Frei|Zeile geaendert, bleibt markiert|0"};
+  EXPECT_EQ(Log(), log);
 }
 
 TEST_F(UbgDownloadTest, ReasonDeletedBeforeItsReleaseIsLeftAlone) {

@@ -69,7 +69,7 @@ TEST_F(UbgPrvRunTest, BothKeywordsSendTheirRecordsAndReleaseTheRows) {
   std::vector<std::vector<std::string>> prv = {{"4711", "-", "-", "U1", "Maier"},
                                                {"4713", "NEU", "RUN2", "<NULL>", "Kern"}};
   EXPECT_EQ(rows, prv);
-  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
 
   // A second run with the same marker finds nothing left to send.
   ASSERT_EQ(Run("Kvs521Ubg"), 0);

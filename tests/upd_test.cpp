@@ -102,7 +102,7 @@ TEST_F(UpdRunTest, BlankRequestSendsNothingAndIsReset) {
   EXPECT_EQ(Run({"M1"}), 0);
   EXPECT_EQ(Sent(), "");
   EXPECT_EQ(tree_.Value("SELECT UpdErf FROM Kvs543Upd"), "Download");
-  EXPECT_TRUE(LogEntries(tree_.log()).empty());
+  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
 }
 
 TEST_F(UpdRunTest, CostCentreRequestSendsTheListAndIsReset) {

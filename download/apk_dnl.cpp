@@ -1,6 +1,6 @@
 // Order header download: body formatter, release, re-marking and the table
 // download through the common frame.
-#include "download/apk.h"
+#include "download/apk_dnl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -43,38 +43,39 @@ int32_t Apk_DnlSatz(DownloadMessage* msg, ApkRow row) {
 }
 
 int32_t Apk_Frei(ApkRow row) {
-  static ApkRow cur;  // the row as it is now in the database
+  ApkRow cur;  // the row as it is now in the database
   memset(&cur, 0, sizeof cur);
   CopyText(cur.ApkApk, row.ApkApk);
+  // A value the release does not need may fail the read (a number beyond
+  // its width): the marks it decides on have arrived all the same.
   int32_t rc = Apk_PKeyRead(&cur);
+  if (rc != 0 && Sql_RowFailed()) rc = 0;
   if (rc != 0) {
     Msg_Report("ApkDnl", "Fehler bei Apk_PKeyRead", rc);
     return rc;
   }
-  if (strcmp(row.ApkDna, "LOE") == 0) {
-    rc = Apk_PKeyDel(cur.ApkApk);
-  } else {
-    cur.ApkDwn[0] = '\0';
-    cur.ApkDna[0] = '\0';
-    rc = Apk_PKeyUpd(&cur);
-  }
+  int32_t as_sent = Dnl_AsSent("Apk_Frei", cur.ApkDwn, cur.ApkDna, row.ApkDwn, row.ApkDna);
+  if (as_sent >= 0) return as_sent;
+  rc = strcmp(row.ApkDna, "LOE") == 0 ? Apk_PKeyDel(row) : Apk_PKeyFrei(row);
+  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apk_Frei", rc);
   if (rc != 0) Msg_Report("ApkDnl", "Fehler bei Apk_PKeyUpd", rc);
   return rc;
 }
 
 namespace {
 
+void ApkKey(const ApkRow& row, char (&out)[DNL_KEY_SIZE]) { CopyText(out, row.ApkApk); }
+
 // Rows of status 7 or 9 are left as they are.
 const TableRemark<ApkRow> kApkRemark = {
-    "Auk_To_Apk",
-    "Fehelr bei Apk_PKeyDel",
-    [](ApkRow* row) { return Apk_FetchRange(row, 1); },
-    [] { return Apk_CloseRange(1); },
-    Apk_PKeyUpd,
-    [](const ApkRow& row) { return row.ApkSts == 9 || row.ApkSts == 7; },
-    &ApkRow::ApkDna,
-    &ApkRow::ApkDwn,
-    &ApkRow::ApkErf,
+    .name = "Auk_To_Apk",
+    .failure = "Fehelr bei Apk_PKeyDel",
+    .read_failure = "Lesefehler ApkSatz",
+    .fetch = [](ApkRow* row) { return Apk_FetchRange(row, 1); },
+    .close = [] { return Apk_CloseRange(1); },
+    .remark = Apk_PKeyMark,
+    .exempt = [](const ApkRow& row) { return row.ApkSts == 9 || row.ApkSts == 7; },
+    .key = ApkKey,
 };
 
 }  // namespace
@@ -88,23 +89,24 @@ void Auk_To_Apk(const char* marker, char* lower, char* upper) {
 
 namespace {
 
-const char* ApkRoute(const ApkRow& row) { return row.ApkFbe; }
-
 const TableDownload<ApkRow> kApk = {
-    "Apk_Dnl",
-    "fehlerhafte Apk_OpenDnl",
-    "Fehler beim Senden von ApkS"
-    "\xE4"
-    "tze",
-    /*stop_at_failure=*/true,
-    Apk_OpenDnl,
-    Apk_FetchDnl,
-    Apk_CloseDnl,
-    Apk_DnlSatz,
-    ApkRoute,
-    Apk_Frei,
-    /*release_ignored=*/false,
-    /*second=*/nullptr,
+    .name = "Apk_Dnl",
+    .table = "Kvs501Apk",
+    .open_failure = "fehlerhafte Apk_OpenDnl",
+    .fetch_failure = "fehlerhafte Apk_FetchDnl",
+    .read_failure = "Lesefehler ApkSatz",
+    .send_failure = "Fehler beim Senden von ApkS\xE4tze",
+    .policy = DnlPolicy::kRelease,
+    .stop_at_failure = true,
+    .open = Apk_OpenDnl,
+    .fetch = Apk_FetchDnl,
+    .close = Apk_CloseDnl,
+    .format = Apk_DnlSatz,
+    .route = [](const ApkRow& row) -> const char* { return row.ApkFbe; },
+    .key = ApkKey,
+    .release = Apk_Frei,
+    .release_ignored = false,
+    .second = nullptr,
 };
 
 }  // namespace

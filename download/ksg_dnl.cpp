@@ -1,5 +1,5 @@
 // The cost-centre download.
-#include "download/ksg.h"
+#include "download/ksg_dnl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,16 +22,29 @@ int32_t Ksg_DnlSatz(DownloadMessage* msg, KsgRow row) {
 
 namespace {
 
-const char* Route(const KsgRow& row) { return row.KsgFbe; }
+void KsgKey(const KsgRow& row, char (&out)[DNL_KEY_SIZE]) {
+  snprintf(out, sizeof out, "%.10s/%.10s", row.KsgKst, row.KsgFbe);
+}
 
+// The list has no release; the writer reports its own failures.
 const TableDownload<KsgRow> kKsg = {
-    "Ksg_Dnl",    "fehlerhafte Ksg_OpenDnl",
-    nullptr,  // the list has no release; the writer reports its own failures
-    false,        Ksg_OpenDnl,
-    Ksg_FetchDnl, Ksg_CloseDnl,
-    Ksg_DnlSatz,  Route,
-    nullptr,      false,
-    nullptr,
+    .name = "Ksg_Dnl",
+    .table = "Kvs537Ksg",
+    .open_failure = "fehlerhafte Ksg_OpenDnl",
+    .fetch_failure = "fehlerhafte Ksg_FetchDnl",
+    .read_failure = "Lesefehler KsgSatz",
+    .send_failure = nullptr,
+    .policy = DnlPolicy::kSendOnly,
+    .stop_at_failure = false,
+    .open = Ksg_OpenDnl,
+    .fetch = Ksg_FetchDnl,
+    .close = Ksg_CloseDnl,
+    .format = Ksg_DnlSatz,
+    .route = [](const KsgRow& row) -> const char* { return row.KsgFbe; },
+    .key = KsgKey,
+    .release = nullptr,
+    .release_ignored = false,
+    .second = nullptr,
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Workplace group download: body formatter, release and re-marking, and the
 // group table's place in the download frame.
-#include "download/apg.h"
+#include "download/apg_dnl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -17,23 +17,26 @@ void Terminate(char (&field)[N]) {
   field[N - 1] = '\0';
 }
 
-const char* Route(const ApgRow& row) { return row.ApgFbe; }
+void ApgKey(const ApgRow& row, char (&out)[DNL_KEY_SIZE]) { CopyText(out, row.ApgApg); }
 
 const TableDownload<ApgRow> kApg = {
-    "Apg_Dnl",
-    "fehlerhafter Apg_OpenDnl",
-    "Fehler beim Senden von ApgS"
-    "\xE4"
-    "tze",
-    /*stop_at_failure=*/false,
-    Apg_OpenDnl,
-    Apg_FetchDnl,
-    Apg_CloseDnl,
-    Apg_DnlSatz,
-    Route,
-    Apg_Frei,
-    /*release_ignored=*/false,
-    /*second=*/nullptr,
+    .name = "Apg_Dnl",
+    .table = "Kvs530Apg",
+    .open_failure = "fehlerhafter Apg_OpenDnl",
+    .fetch_failure = "fehlerhafter Apg_FetchDnl",
+    .read_failure = "Lesefehler ApgSatz",
+    .send_failure = "Fehler beim Senden von ApgS\xE4tze",
+    .policy = DnlPolicy::kRelease,
+    .stop_at_failure = false,
+    .open = Apg_OpenDnl,
+    .fetch = Apg_FetchDnl,
+    .close = Apg_CloseDnl,
+    .format = Apg_DnlSatz,
+    .route = [](const ApgRow& row) -> const char* { return row.ApgFbe; },
+    .key = ApgKey,
+    .release = Apg_Frei,
+    .release_ignored = false,
+    .second = nullptr,
 };
 
 }  // namespace
@@ -74,21 +77,29 @@ int32_t Apg_DnlSatz(DownloadMessage* msg, ApgRow row) {
 }
 
 int32_t Apg_Frei(ApgRow row) {
-  // Without a fresh read the update would write empty values over every
-  // column of the group: leave it marked instead.
-  int32_t rc = Apg_PKeyRead(&row);
+  // The decision rests on the action code read again, and the change acts
+  // only while the group is still as it was sent.
+  ApgRow cur;
+  memset(&cur, 0, sizeof cur);
+  CopyText(cur.ApgApg, row.ApgApg);
+  // A value the release does not need may fail the read (a number beyond
+  // its width): the marks it decides on have arrived all the same.
+  int32_t rc = Apg_PKeyRead(&cur);
+  if (rc != 0 && Sql_RowFailed()) rc = 0;
   if (rc != 0) {
     Msg_Report("ApgDnl", "Fehler bei Apg_PKeyRead", rc);
     return rc;
   }
-  if (strcmp(row.ApgDna, "LOE") == 0) {
-    rc = Apg_PKeyDel(row.ApgApg);
+  int32_t as_sent = Dnl_AsSent("Apg_Frei", cur.ApgDwn, cur.ApgDna, row.ApgDwn, row.ApgDna);
+  if (as_sent >= 0) return as_sent;
+  if (strcmp(cur.ApgDna, "LOE") == 0) {
+    rc = Apg_PKeyDel(row);
+    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apg_Frei", rc);
     if (rc != 0) Msg_Report("Apg_Frei", "Fehler bei Apg_PKeyDel", rc);
     return rc;
   }
-  memset(row.ApgDwn, 0, sizeof row.ApgDwn);
-  memset(row.ApgDna, 0, sizeof row.ApgDna);
-  rc = Apg_PKeyUpd(&row);
+  rc = Apg_PKeyFrei(row);
+  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apg_Frei", rc);
   if (rc != 0) Msg_Report("ApgDnl", "Fehler bei Apg_PKeyUpd", rc);
   return rc;
 }
@@ -96,8 +107,14 @@ int32_t Apg_Frei(ApgRow row) {
 namespace {
 
 const TableRemark<ApgRow> kApgRemark = {
-    "Apg_Sel", "Fehelr bei Apg_PKeyDel", Apg_FetchRange,  Apg_CloseRange,  Apg_PKeyUpd,
-    nullptr,   &ApgRow::ApgDna,          &ApgRow::ApgDwn, &ApgRow::ApgErf,
+    .name = "Apg_Sel",
+    .failure = "Fehelr bei Apg_PKeyDel",
+    .read_failure = "Lesefehler ApgSatz",
+    .fetch = Apg_FetchRange,
+    .close = Apg_CloseRange,
+    .remark = Apg_PKeyMark,
+    .exempt = nullptr,
+    .key = ApgKey,
 };
 
 }  // namespace

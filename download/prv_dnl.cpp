@@ -1,6 +1,6 @@
 // Personnel download: the two body formatters, the release and the
 // re-marking of Kvs510Prv, run by the table download frame.
-#include "download/prv.h"
+#include "download/prv_dnl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,24 +12,29 @@
 
 namespace {
 
-const char* PrvRoute(const PrvRow& row) { return row.PrvFbe; }
+void PrvKey(const PrvRow& row, char (&out)[DNL_KEY_SIZE]) { CopyText(out, row.PrvPnr); }
 
+// Two records a row: the row is released only when both were written, and
+// the release's failures are its own (logged by it) and do not count as the
+// row's.
 const TableDownload<PrvRow> kPrv = {
-    /*name=*/"Prv_Dnl",
-    /*open_failure=*/"fehlerhafte Pvr_OpenDnl",
-    /*send_failure=*/
-    "Fehler beim Senden von PrvS"
-    "\xE4"
-    "tze",
-    /*stop_at_failure=*/false,
-    /*open=*/Prv_OpenDnl,
-    /*fetch=*/Prv_FetchDnl,
-    /*close=*/Prv_CloseDnl,
-    /*format=*/Prv_DnlSatz,
-    /*route=*/PrvRoute,
-    /*release=*/Prv_Frei,
-    /*release_ignored=*/true,
-    /*second=*/Prv_AwnSatz,
+    .name = "Prv_Dnl",
+    .table = "Kvs510Prv",
+    .open_failure = "fehlerhafte Pvr_OpenDnl",
+    .fetch_failure = "fehlerhafte Prv_FetchDnl",
+    .read_failure = "Lesefehler PrvSatz",
+    .send_failure = "Fehler beim Senden von PrvS\xE4tze",
+    .policy = DnlPolicy::kRelease,
+    .stop_at_failure = false,
+    .open = Prv_OpenDnl,
+    .fetch = Prv_FetchDnl,
+    .close = Prv_CloseDnl,
+    .format = Prv_DnlSatz,
+    .route = [](const PrvRow& row) -> const char* { return row.PrvFbe; },
+    .key = PrvKey,
+    .release = Prv_Frei,
+    .release_ignored = true,
+    .second = Prv_AwnSatz,
 };
 
 // Both bodies: the text over a blank area, "X" at its 17th character.
@@ -77,28 +82,29 @@ int32_t Prv_AwnSatz(DownloadMessage* msg, PrvRow row) {
 }
 
 int32_t Prv_Frei(PrvRow row) {
-  int32_t rc = Prv_PKeyReadk(&row);
+  // The decisions rest on the row read again, and the change acts only while
+  // the row is still as it was sent.
+  PrvRow cur = row;
+  // A value the release does not need may fail the read (a number beyond
+  // its width): the marks it decides on have arrived all the same.
+  int32_t rc = Prv_PKeyReadk(&cur);
+  if (rc != 0 && Sql_RowFailed()) rc = 0;
   if (rc != 0) {
     Msg_Report("PrvDnl", "Fehler bei Prv_PKeyReadk", rc);
     return rc;
   }
-  if (strcmp(row.PrvDna, "LOE") == 0) {
-    if (row.PrvAwa == 3) {
-      rc = Prv_PKeyDel(row.PrvPnr);
-      if (rc != 0) Msg_Report("Prv_Frei", "Fehler bei Prv_PKeyDel", rc);
-      return rc;
-    }
-    // The leave is withdrawn; the person stays with its validity period.
-    memset(row.PrvAwn, 0, sizeof row.PrvAwn);
-    memset(row.PrvAvn, 0, sizeof row.PrvAvn);
-    memset(row.PrvAbi, 0, sizeof row.PrvAbi);
-    row.PrvAnw = 0;
-    row.PrvApp = 0;
-    row.PrvApl = 0;
+  int32_t as_sent = Dnl_AsSent("Prv_Frei", cur.PrvDwn, cur.PrvDna, row.PrvDwn, row.PrvDna);
+  if (as_sent >= 0) return as_sent;
+  if (strcmp(cur.PrvDna, "LOE") == 0 && cur.PrvAwa == 3) {
+    rc = Prv_PKeyDel(row);
+    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Prv_Frei", rc);
+    if (rc != 0) Msg_Report("Prv_Frei", "Fehler bei Prv_PKeyDel", rc);
+    return rc;
   }
-  memset(row.PrvDwn, 0, sizeof row.PrvDwn);
-  memset(row.PrvDna, 0, sizeof row.PrvDna);
-  rc = Prv_PKeyUpd(&row);
+  // A withdrawn leave ("LOE" without PrvAwa 3) empties the leave's columns
+  // and the validity dates; the person stays.
+  rc = strcmp(cur.PrvDna, "LOE") == 0 ? Prv_PKeyLoe(row) : Prv_PKeyFrei(row);
+  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Prv_Frei", rc);
   if (rc != 0) Msg_Report("PrvDnl", "Fehler bei Prv_PKeyUpd", rc);
   return rc;
 }
@@ -106,8 +112,14 @@ int32_t Prv_Frei(PrvRow row) {
 namespace {
 
 const TableRemark<PrvRow> kPrvRemark = {
-    "Prv_Sel", "Fehelr bei Prv_PKeyDel", Prv_FetchRange,  Prv_CloseRange,  Prv_PKeyUpd,
-    nullptr,   &PrvRow::PrvDna,          &PrvRow::PrvDwn, &PrvRow::PrvErf,
+    .name = "Prv_Sel",
+    .failure = "Fehelr bei Prv_PKeyDel",
+    .read_failure = "Lesefehler PrvSatz",
+    .fetch = Prv_FetchRange,
+    .close = Prv_CloseRange,
+    .remark = Prv_PKeyMark,
+    .exempt = nullptr,
+    .key = PrvKey,
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Interruption reason download: body formatter, release and re-marking of
 // Kvs521Ubg, run by the table download frame.
-#include "download/ubg.h"
+#include "download/ubg_dnl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,24 +12,26 @@
 
 namespace {
 
-const char* UbgRoute(const UbgRow& row) { return row.UbgFbe; }
+void UbgKey(const UbgRow& row, char (&out)[DNL_KEY_SIZE]) { CopyText(out, row.UbgUbg); }
 
 const TableDownload<UbgRow> kUbg = {
-    /*name=*/"Ubg_Dnl",
-    /*open_failure=*/"fehlerhafte Ubg_OpenDnl",
-    /*send_failure=*/
-    "Fehler beim Senden von UbgS"
-    "\xE4"
-    "tze",
-    /*stop_at_failure=*/false,
-    /*open=*/Ubg_OpenDnl,
-    /*fetch=*/Ubg_FetchDnl,
-    /*close=*/Ubg_CloseDnl,
-    /*format=*/Ubg_DnlSatz,
-    /*route=*/UbgRoute,
-    /*release=*/Ubg_Frei,
-    /*release_ignored=*/false,
-    /*second=*/nullptr,
+    .name = "Ubg_Dnl",
+    .table = "Kvs521Ubg",
+    .open_failure = "fehlerhafte Ubg_OpenDnl",
+    .fetch_failure = "fehlerhafte Ubg_FetchDnl",
+    .read_failure = "Lesefehler UbgSatz",
+    .send_failure = "Fehler beim Senden von UbgS\xE4tze",
+    .policy = DnlPolicy::kRelease,
+    .stop_at_failure = false,
+    .open = Ubg_OpenDnl,
+    .fetch = Ubg_FetchDnl,
+    .close = Ubg_CloseDnl,
+    .format = Ubg_DnlSatz,
+    .route = [](const UbgRow& row) -> const char* { return row.UbgFbe; },
+    .key = UbgKey,
+    .release = Ubg_Frei,
+    .release_ignored = false,
+    .second = nullptr,
 };
 
 }  // namespace
@@ -57,21 +59,29 @@ int32_t Ubg_DnlSatz(DownloadMessage* msg, UbgRow row) {
 }
 
 int32_t Ubg_Frei(UbgRow row) {
-  int32_t rc = Ubg_PKeyRead(&row);
+  // The decision rests on the action code read again, and the change acts
+  // only while the reason is still as it was sent.
+  UbgRow cur;
+  memset(&cur, 0, sizeof cur);
+  CopyText(cur.UbgUbg, row.UbgUbg);
+  // A value the release does not need may fail the read (a number beyond
+  // its width): the marks it decides on have arrived all the same.
+  int32_t rc = Ubg_PKeyRead(&cur);
+  if (rc != 0 && Sql_RowFailed()) rc = 0;
   if (rc != 0) {
-    // A reason that cannot be read again is left alone: writing the emptied
-    // copy back would wipe its columns.
     Msg_Report("UbgDnl", "Fehler bei Ubg_PKeyRead", rc);
     return rc;
   }
-  if (strcmp(row.UbgDna, "LOE") == 0) {
-    rc = Ubg_PKeyDel(row.UbgUbg);
+  int32_t as_sent = Dnl_AsSent("Ubg_Frei", cur.UbgDwn, cur.UbgDna, row.UbgDwn, row.UbgDna);
+  if (as_sent >= 0) return as_sent;
+  if (strcmp(cur.UbgDna, "LOE") == 0) {
+    rc = Ubg_PKeyDel(row);
+    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Ubg_Frei", rc);
     if (rc != 0) Msg_Report("Ubg_Frei", "Fehler bei Ubg_PKeyDel", rc);
     return rc;
   }
-  memset(row.UbgDwn, 0, sizeof row.UbgDwn);
-  memset(row.UbgDna, 0, sizeof row.UbgDna);
-  rc = Ubg_PKeyUpd(&row);
+  rc = Ubg_PKeyFrei(row);
+  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Ubg_Frei", rc);
   if (rc != 0) Msg_Report("UbgDnl", "Fehler bei Ubg_PKeyUpd", rc);
   return rc;
 }
@@ -79,8 +89,14 @@ int32_t Ubg_Frei(UbgRow row) {
 namespace {
 
 const TableRemark<UbgRow> kUbgRemark = {
-    "Ubg_Sel", "Fehelr bei Ubg_PKeyDel", Ubg_FetchRange,  Ubg_CloseRange,  Ubg_PKeyUpd,
-    nullptr,   &UbgRow::UbgDna,          &UbgRow::UbgDwn, &UbgRow::UbgErf,
+    .name = "Ubg_Sel",
+    .failure = "Fehelr bei Ubg_PKeyDel",
+    .read_failure = "Lesefehler UbgSatz",
+    .fetch = Ubg_FetchRange,
+    .close = Ubg_CloseRange,
+    .remark = Ubg_PKeyMark,
+    .exempt = nullptr,
+    .key = UbgKey,
 };
 
 }  // namespace

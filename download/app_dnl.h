@@ -14,8 +14,10 @@ int32_t App_DnlSatz(DownloadMessage* msg, AppRow row);
 
 // Releases a row whose record was written: "LOE" deletes the operation and
 // counts its order header's ApkAfo down; any other action code empties the
-// marker and action code, and "NEU" then counts ApkAfo up. Returns 0 or the
-// code of the statement that failed.
+// marker and action code, and "NEU" then counts ApkAfo up. The operation's
+// change and the count's commit together or not at all. A row that is no
+// longer as it was sent is left marked (logged; DNL_LEFT_MARKED). Returns 0
+// or the code of the statement that failed.
 int32_t App_Frei(AppRow row);
 
 // Marks with "AEN" and marker every operation whose status is neither 7 nor

@@ -1,6 +1,6 @@
 // Workplace download: body formatter (with the group's cost centre), release
 // and re-marking, and the workplace table's place in the download frame.
-#include "download/apl.h"
+#include "download/apl_dnl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,23 +18,26 @@ void Terminate(char (&field)[N]) {
   field[N - 1] = '\0';
 }
 
-const char* Route(const AplRow& row) { return row.AplFbe; }
+void AplKey(const AplRow& row, char (&out)[DNL_KEY_SIZE]) { CopyText(out, row.AplApl); }
 
 const TableDownload<AplRow> kApl = {
-    "Apl_Dnl",
-    "fehlerhafte Apl_OpenDnl",
-    "Fehler beim Senden von AplS"
-    "\xE4"
-    "tze",
-    /*stop_at_failure=*/false,
-    Apl_OpenDnl,
-    Apl_FetchDnl,
-    Apl_CloseDnl,
-    Apl_DnlSatz,
-    Route,
-    Apl_Frei,
-    /*release_ignored=*/false,
-    /*second=*/nullptr,
+    .name = "Apl_Dnl",
+    .table = "Kvs531Apl",
+    .open_failure = "fehlerhafte Apl_OpenDnl",
+    .fetch_failure = "fehlerhafte Apl_FetchDnl",
+    .read_failure = "Lesefehler AplSatz",
+    .send_failure = "Fehler beim Senden von AplS\xE4tze",
+    .policy = DnlPolicy::kRelease,
+    .stop_at_failure = false,
+    .open = Apl_OpenDnl,
+    .fetch = Apl_FetchDnl,
+    .close = Apl_CloseDnl,
+    .format = Apl_DnlSatz,
+    .route = [](const AplRow& row) -> const char* { return row.AplFbe; },
+    .key = AplKey,
+    .release = Apl_Frei,
+    .release_ignored = false,
+    .second = nullptr,
 };
 
 }  // namespace
@@ -90,21 +93,29 @@ int32_t Apl_DnlSatz(DownloadMessage* msg, AplRow row) {
 }
 
 int32_t Apl_Frei(AplRow row) {
-  // Without a fresh read the update would write empty values over every
-  // column of the workplace: leave it marked instead.
-  int32_t rc = Apl_PKeyRead(&row);
+  // The decision rests on the action code read again, and the change acts
+  // only while the workplace is still as it was sent.
+  AplRow cur;
+  memset(&cur, 0, sizeof cur);
+  CopyText(cur.AplApl, row.AplApl);
+  // A value the release does not need may fail the read (a number beyond
+  // its width): the marks it decides on have arrived all the same.
+  int32_t rc = Apl_PKeyRead(&cur);
+  if (rc != 0 && Sql_RowFailed()) rc = 0;
   if (rc != 0) {
     Msg_Report("AplDnl", "Fehler bei Apl_PKeyRead", rc);
     return rc;
   }
-  if (strcmp(row.AplDna, "LOE") == 0) {
-    rc = Apl_PKeyDel(row.AplApl);
+  int32_t as_sent = Dnl_AsSent("Apl_Frei", cur.AplDwn, cur.AplDna, row.AplDwn, row.AplDna);
+  if (as_sent >= 0) return as_sent;
+  if (strcmp(cur.AplDna, "LOE") == 0) {
+    rc = Apl_PKeyDel(row);
+    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apl_Frei", rc);
     if (rc != 0) Msg_Report("Apl_Frei", "Fehler bei Apl_PKeyDel", rc);
     return rc;
   }
-  memset(row.AplDwn, 0, sizeof row.AplDwn);
-  memset(row.AplDna, 0, sizeof row.AplDna);
-  rc = Apl_PKeyUpd(&row);
+  rc = Apl_PKeyFrei(row);
+  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apl_Frei", rc);
   if (rc != 0) Msg_Report("AplDnl", "Fehler bei Apl_PKeyUpd", rc);
   return rc;
 }
@@ -112,8 +123,14 @@ int32_t Apl_Frei(AplRow row) {
 namespace {
 
 const TableRemark<AplRow> kAplRemark = {
-    "Apl_Sel", "Fehelr bei Apl_PKeyUpd", Apl_FetchRange,  Apl_CloseRange,  Apl_PKeyUpd,
-    nullptr,   &AplRow::AplDna,          &AplRow::AplDwn, &AplRow::AplErf,
+    .name = "Apl_Sel",
+    .failure = "Fehelr bei Apl_PKeyUpd",
+    .read_failure = "Lesefehler AplSatz",
+    .fetch = Apl_FetchRange,
+    .close = Apl_CloseRange,
+    .remark = Apl_PKeyMark,
+    .exempt = nullptr,
+    .key = AplKey,
 };
 
 }  // namespace
