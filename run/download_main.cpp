@@ -8,6 +8,7 @@
 
 #include "db/session.h"
 #include "download/frame.h"
+#include "sendbuf/snddnl.h"
 #include "support/datetime.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -158,8 +159,10 @@ int Download_Main(int argc, const char* const* argv, const DownloadEntries* entr
     Dispatch(&r);
 
   dbCommit();
-  // The session ends with the run: the embedded database's write-ahead log
+  // The last send-buffer file is let go for the communication program, and
+  // the session ends with the run: the embedded database's write-ahead log
   // is checkpointed and removed.
+  SndDnl_Close();
   dbDisconnect();
   if (r.result != 0) return ExitStatus(r.result);
   // A run that reported anything did not do all it was asked.
