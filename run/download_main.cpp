@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "db/session.h"
+#include "run/connect_report.h"
 #include "support/datetime.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -123,7 +124,7 @@ int Download_Main(int argc, const char* const* argv, const DownloadEntries* entr
   int32_t rc = dbConnect();
   if (rc != 0) {
     // A run that could not connect did nothing: that must not read as success.
-    Msg_Report("dbConnect", "Connect mit DB fehlgeschlagen", rc);
+    Run_ReportConnectFailure(rc);
     return ExitStatus(rc);
   }
 
