@@ -166,8 +166,8 @@ TEST_F(StatusToolTest, RowsMarkedLongerThanTheGivenAgeNeedAPerson) {
   Ran stale = Status("--stale 1");  // the demo rows were changed in 2024
   EXPECT_EQ(stale.status, kStale);
   EXPECT_NE(stale.out.find("2024-03-06 16:12:00  STALE"), std::string::npos) << stale.out;
-  EXPECT_NE(stale.out.find("  - Kvs501Apk: 1 row(s) marked DEMO/NEU since 2024-03-06 16:12:00, "
-                           "longer than 1 hours\n"),
+  EXPECT_NE(stale.out.find("  - Kvs501Apk: rows marked longer than 1 hours, the oldest since "
+                           "2024-03-06 16:12:00\n  - Kvs504App: "),
             std::string::npos)
       << stale.out;
   Ran json = Status("--json --stale 1");

@@ -267,18 +267,20 @@ void ReadDatabase(Report* r, const Options& o) {
       continue;
     }
     Group g = {};
+    char oldest_stale[15] = "";
     while ((tr.rc = Status_FetchWaiting(t, &g.g)) == 0) {
       const time_t since = TimeOf(g.g.oldest);
       g.stale = o.stale_hours >= 0 && since >= 0 &&
                 difftime(now, since) > static_cast<double>(o.stale_hours) * 3600.0;
       tr.groups.push_back(g);
-      if (g.stale) {
-        char text[160];
-        snprintf(text, sizeof text, "%s: %d row(s) marked %s/%s since %s, longer than %ld hours",
-                 tr.name, g.g.rows, g.g.marker, g.g.action, When(g.g.oldest).c_str(),
-                 o.stale_hours);
-        Attention(r, ATT_STALE, text);
-      }
+      if (g.stale && (!oldest_stale[0] || strcmp(g.g.oldest, oldest_stale) < 0))
+        memcpy(oldest_stale, g.g.oldest, sizeof oldest_stale);
+    }
+    if (oldest_stale[0]) {
+      char text[128];
+      snprintf(text, sizeof text, "%s: rows marked longer than %ld hours, the oldest since %s",
+               tr.name, o.stale_hours, When(oldest_stale).c_str());
+      Attention(r, ATT_STALE, text);
     }
     const int32_t close_rc = Status_CloseWaiting(t);
     if (tr.rc == 1403) tr.rc = close_rc;
