@@ -3,6 +3,7 @@
 # changes). Run at every build; the header changes only when the description
 # does, so only what includes it is compiled again.
 #   cmake -DSOURCE_DIR=... -DOUTPUT=.../vk_version.h -DVERSION=1.0.0 -P version.cmake
+cmake_minimum_required(VERSION 3.25)
 set(describe "")
 find_package(Git QUIET)
 if(GIT_FOUND AND EXISTS "${SOURCE_DIR}/.git")
