@@ -1,7 +1,8 @@
 // velmarkon-status on the demo data set, run as a site runs it: in the
 // working folder of a test tree. Text and JSON, a torn send-buffer file, stale
 // rows, log entries before and after the last clean run, a missing log, and
-// the state file the program leaves at the end of each run.
+// the state file the program leaves at the end of each run. On the
+// PostgreSQL server too (the suite name matches the server suites).
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -90,7 +91,7 @@ TEST(JsonCheckTest, TellsWellFormedFromBroken) {
     EXPECT_FALSE(JsonCheck(bad).Ok()) << bad;
 }
 
-class StatusToolTest : public ::testing::Test {
+class StatusRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     tree_.CreateDb();
@@ -116,7 +117,7 @@ class StatusToolTest : public ::testing::Test {
 
 constexpr int kStale = 4, kSendBuf = 8, kLog = 16;
 
-TEST_F(StatusToolTest, TextShowsWaitingRowsByMarkerAndActionBeforeAnyRun) {
+TEST_F(StatusRunTest, TextShowsWaitingRowsByMarkerAndActionBeforeAnyRun) {
   Ran r = Status();
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   for (const char* line : {
@@ -136,7 +137,7 @@ TEST_F(StatusToolTest, TextShowsWaitingRowsByMarkerAndActionBeforeAnyRun) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST_F(StatusToolTest, JsonIsOneDocumentWithTheSameFacts) {
+TEST_F(StatusRunTest, JsonIsOneDocumentWithTheSameFacts) {
   tree_.Exec(
       "INSERT INTO Kvs543Upd (UpdKey, UpdAkv, UpdAkb, UpdAav, UpdAab, UpdApv, UpdApb, UpdAlv, "
       "UpdAlb, UpdAgv, UpdAgb, UpdUgv, UpdUgb, UpdAuv, UpdAub, UpdPvv, UpdPvb, UpdKsv, UpdKsb, "
@@ -162,7 +163,7 @@ TEST_F(StatusToolTest, JsonIsOneDocumentWithTheSameFacts) {
   EXPECT_EQ(r.out.find("UpdAgv"), std::string::npos) << "blank pairs are left out";
 }
 
-TEST_F(StatusToolTest, RowsMarkedLongerThanTheGivenAgeNeedAPerson) {
+TEST_F(StatusRunTest, RowsMarkedLongerThanTheGivenAgeNeedAPerson) {
   Ran stale = Status("--stale 1");  // the demo rows were changed in 2024
   EXPECT_EQ(stale.status, kStale);
   EXPECT_NE(stale.out.find("2024-03-06 16:12:00  STALE"), std::string::npos) << stale.out;
@@ -185,7 +186,7 @@ TEST_F(StatusToolTest, RowsMarkedLongerThanTheGivenAgeNeedAPerson) {
   EXPECT_NE(none.out.find("  Kvs504App  none\n"), std::string::npos) << none.out;
 }
 
-TEST_F(StatusToolTest, TornSendBufferFileIsFlagged) {
+TEST_F(StatusRunTest, TornSendBufferFileIsFlagged) {
   std::string rec(552, ' ');
   rec.replace(0, 1, "$");
   rec.replace(550, 2, "\r\n");
@@ -214,7 +215,7 @@ TEST_F(StatusToolTest, TornSendBufferFileIsFlagged) {
       << j.out;
 }
 
-TEST_F(StatusToolTest, LogEntriesCountAgainstTheLastCleanRun) {
+TEST_F(StatusRunTest, LogEntriesCountAgainstTheLastCleanRun) {
   const std::string log =
       Entry("06.03.24", "16:00:00", "Apk_Dnl", "Fehler beim Lesen", -3113) +
       Entry("07.03.24", "06:15:30", "Get_Download", "Download->unbekannte Tabelle", 0) +
@@ -256,7 +257,7 @@ TEST_F(StatusToolTest, LogEntriesCountAgainstTheLastCleanRun) {
   EXPECT_NE(ascii.out.find("Ubg_Dnl: Grund ?ndern"), std::string::npos) << ascii.out;
 }
 
-TEST_F(StatusToolTest, ProgramRecordsItsRunsForTheStatus) {
+TEST_F(StatusRunTest, ProgramRecordsItsRunsForTheStatus) {
   const std::string state = tree_.work() + "/Msg/Velmarkon.run";
   Ran bad = RunProgram("velmarkon", "DEMO kvs501apk");
   EXPECT_EQ(bad.status, 255);
@@ -282,7 +283,7 @@ TEST_F(StatusToolTest, ProgramRecordsItsRunsForTheStatus) {
       << after.out;
 }
 
-TEST_F(StatusToolTest, DatabaseOutOfReachIsReportedAndTheFilesStillShown) {
+TEST_F(StatusRunTest, DatabaseOutOfReachIsReportedAndTheFilesStillShown) {
   tree_.WriteConfig("bde", "secret", "sqlite:nowhere.db");
   std::filesystem::remove_all(tree_.work() + "/Msg");
   Ran r = Status();
