@@ -1,16 +1,16 @@
 // The state file of the program's last run (see last_run.h).
 #include "run/last_run.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 #include "support/datetime.h"
+#include "support/platform.h"
 #include "support/text.h"
 
 namespace {
@@ -78,7 +78,14 @@ int32_t LastRun_Write(const char* path, int exit_status) {
   if (len < 0 || static_cast<size_t>(len) >= sizeof text) return -1;
 
   char tmp[300];
-  int tn = snprintf(tmp, sizeof tmp, "%s.%ld.tmp", path, static_cast<long>(getpid()));
+  // A name of its own, so that two programs ending at once do not share it.
+  unsigned tag = static_cast<unsigned>(Plat_Now());
+  try {
+    tag ^= std::random_device()();
+  } catch (...) {
+    // no source of randomness: the time alone
+  }
+  int tn = snprintf(tmp, sizeof tmp, "%s.%08x.tmp", path, tag);
   if (tn < 0 || static_cast<size_t>(tn) >= sizeof tmp) return -1;
   FILE* f = fopen(tmp, "wb");
   if (!f) return -1;

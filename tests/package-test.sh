@@ -3,12 +3,13 @@
 # root and runs the programs from there: the package holds what a site
 # installs, its dependencies come from the libraries the programs link, and
 # velmarkon --version answers with the build's version.
-#   tests/package-test.sh BUILD_DIR VERSION
+#   tests/package-test.sh BUILD_DIR VERSION [CPACK]
 set -u
 build=$1
 version=$2
-for tool in cpack dpkg-deb dpkg-shlibdeps; do
-  command -v $tool >/dev/null 2>&1 || { echo "$tool is not installed (Debian: cmake, dpkg-dev)"; exit 1; }
+cpack=${3:-cpack}
+for tool in "$cpack" dpkg-deb dpkg-shlibdeps; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "$tool is not installed (Debian: cmake, dpkg-dev)"; exit 1; }
 done
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -18,7 +19,7 @@ fail() {
   failed=1
 }
 
-if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/cpack.log" 2>&1; then
+if ! "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/cpack.log" 2>&1; then
   cat "$tmp/cpack.log"
   exit 1
 fi
