@@ -8,6 +8,7 @@
 
 #include "db/session.h"
 #include "download/frame.h"
+#include "run/connect_report.h"
 #include "sendbuf/snddnl.h"
 #include "support/datetime.h"
 #include "support/msg.h"
@@ -128,7 +129,7 @@ int Download_Main(int argc, const char* const* argv, const DownloadEntries* entr
   int32_t rc = dbConnect();
   if (rc != 0) {
     // A run that could not connect did nothing: that must not read as success.
-    Msg_Report("dbConnect", "Connect mit DB fehlgeschlagen", rc);
+    Run_ReportConnectFailure(rc);
     return ExitStatus(rc);
   }
 

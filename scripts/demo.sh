@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELMARKON_TESTS=OFF >/dev/null
+# Configured after the installation; ODBC entries of an older cache are
+# searched afresh.
+cmake -S . -B build -U 'ODBC_*' -DCMAKE_BUILD_TYPE=Release -DVELMARKON_TESTS=OFF >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null
 bin=$top/build
 
@@ -30,6 +32,13 @@ run() {
   echo "exit status $?"
   set -e
 }
+status() {
+  say "velmarkon-status $*"
+  set +e
+  "$bin/velmarkon-status" "$@"
+  echo "exit status $?"
+  set -e
+}
 
 say "configuration file (../../../../files/korvantis.ini), as the program reads it"
 "$bin/velmarkon-ini" show ../../../../files/korvantis.ini
@@ -38,6 +47,10 @@ query "SELECT CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1, CfgVn2, CfgBi2 FROM Kvs557C
 say "cost centres and production areas"
 query "SELECT KstNum, KstBez FROM o1003Kststelle"
 query "SELECT FbeFbe, FbeBez, FbeTyp FROM Kvs559Fbe"
+
+# What an operator sees before the first run: rows waiting, no send buffer,
+# no log yet.
+status --stale 24
 
 run DEMO Kvs537Ksg
 run DEMO kvs537ksg
@@ -58,3 +71,7 @@ for f in ../Comm/Buff/*.buf; do
 done
 say "message log (./Msg/Velmarkon.Txt)"
 if [ -f Msg/Velmarkon.Txt ]; then iconv -f WINDOWS-1252 -t UTF-8 Msg/Velmarkon.Txt | tr -d '\r'; fi
+
+# And after the last run: what is left waiting (rows of another marker), the
+# send buffers, the log entries of the wrong-keyword run, the last run.
+status --stale 24

@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing need, if missing.
 # Extra package names may be given as arguments.
 set -euo pipefail
-need=(g++ cmake make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev "$@")
+need=(g++ cmake make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev unixodbc unixodbc-dev "$@")
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -7,8 +7,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
-scripts/install-deps.sh unixodbc unixodbc-dev odbc-postgresql postgresql
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVELMARKON_SANITIZE=ON \
+# man-db and groff-base render the manual pages, dpkg-dev and file build the
+# Debian package (dpkg-shlibdeps).
+scripts/install-deps.sh odbc-postgresql postgresql man-db groff-base dpkg-dev file
+# Configured after the installation, with the ODBC entries of an older cache
+# searched afresh.
+cmake -S . -B build-test -U 'ODBC_*' -DCMAKE_BUILD_TYPE=Debug -DVELMARKON_SANITIZE=ON \
   -DVELMARKON_PG_TESTS=ON >/dev/null
 cmake --build build-test -j"$(nproc)"
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,9 @@ struct TableCase {
     return keys;
   }
 };
+
+// How the test lists show a table case: by its keyword.
+inline void PrintTo(const TableCase& c, std::ostream* os) { *os << c.keyword; }
 
 inline const std::vector<TableCase>& ReleasingTables() {
   static const std::vector<TableCase> cases = {

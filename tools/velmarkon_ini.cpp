@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "run/about.h"
 #include "support/cp1252.h"
 #include "support/ini.h"
 #include "support/ini_writer.h"
@@ -19,6 +20,7 @@ const char kHelp[] =
     "  velmarkon-ini encrypt VALUE        print VALUE enciphered\n"
     "  velmarkon-ini decrypt DIGITS       print the deciphered text of DIGITS\n"
     "  velmarkon-ini --help               this text\n"
+    "  velmarkon-ini --version            version and database back ends of the build\n"
     "\n"
     "The download program takes its database login from the configuration file\n"
     "  ../../../../files/korvantis.ini\n"
@@ -185,7 +187,8 @@ int Decrypt(const char* digits) {
 }
 
 int Usage() {
-  fputs("velmarkon-ini: wrong usage; see velmarkon-ini --help\n", stderr);
+  // The usage lines of the help text, up to its first empty line.
+  fwrite(kHelp, 1, static_cast<size_t>(strstr(kHelp, "\n\n") + 1 - kHelp), stderr);
   return 2;
 }
 
@@ -196,6 +199,10 @@ int main(int argc, char** argv) {
   const char* cmd = argv[1];
   if (strcmp(cmd, "--help") == 0 || strcmp(cmd, "-h") == 0 || strcmp(cmd, "help") == 0) {
     fputs(kHelp, stdout);
+    return 0;
+  }
+  if (strcmp(cmd, "--version") == 0 && argc == 2) {
+    About_PrintVersion("velmarkon-ini");
     return 0;
   }
   if (strcmp(cmd, "set") == 0 && argc == 5) return Set(argv[2], argv[3], argv[4]);

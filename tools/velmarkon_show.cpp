@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "run/about.h"
 #include "sendbuf/snddnl.h"
 #include "support/cp1252.h"
 
@@ -151,16 +152,36 @@ int ShowFile(const char* path) {
   return 0;
 }
 
+const char kUsage[] =
+    "usage: velmarkon-show FILE...\n"
+    "       velmarkon-show --help | --version\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || strcmp(argv[1], "--help") == 0) {
+  if (argc < 2) {
+    fputs(kUsage, stderr);
+    return 2;
+  }
+  if (argc == 2 && strcmp(argv[1], "--help") == 0) {
     printf(
-        "usage: velmarkon-show FILE...\n"
+        "%s"
         "Prints every 552-byte record of the send-buffer files given (such as\n"
         "../Comm/Buff/SndDnl1.buf): the raw line, then offset, width, field and\n"
-        "value of the header and of the body as laid out for its table code.\n");
-    return argc < 2 ? 2 : 0;
+        "value of the header and of the body as laid out for its table code.\n"
+        "Exit status: 0 every file was read; 1 a file could not be opened; 2 wrong usage.\n",
+        kUsage);
+    return 0;
+  }
+  if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+    About_PrintVersion("velmarkon-show");
+    return 0;
+  }
+  for (int i = 1; i < argc; ++i) {
+    if (strncmp(argv[i], "--", 2) == 0) {  // an option it does not know (a file: ./--name)
+      fputs(kUsage, stderr);
+      return 2;
+    }
   }
   int rc = 0;
   for (int i = 1; i < argc; ++i) rc |= ShowFile(argv[i]);
