@@ -66,7 +66,10 @@ int32_t DataSync(PlatFile file) {
   std::string path = PathOf(file);
   if (int32_t err = Fail(FAULT_SYNC, path, &shrt)) return err;
   int32_t rc = System()->data_sync(file);
-  if (rc == 0 && g_current) g_current->Step("sync " + BaseName(path));
+  if (rc == 0 && g_current) {
+    g_current->Step("sync " + BaseName(path));
+    if (g_current->after_sync) g_current->after_sync(path);
+  }
   return rc;
 }
 

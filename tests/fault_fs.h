@@ -36,6 +36,8 @@ class FaultFs {
   // Called before every operation (after it was counted) with its kind and
   // path: tests use it to act between the program's steps.
   std::function<void(FaultOp op, const std::string& path)> before;
+  // Called after every data sync that succeeded, with the file's path.
+  std::function<void(const std::string& path)> after_sync;
 
   // For the table's functions.
   static FaultFs* Current();

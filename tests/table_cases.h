@@ -45,8 +45,8 @@ struct TableCase {
           snprintf(buf, sizeof buf, "000000001000%05d", 10 * i);
         }
         break;
-      case 'A':  // MAG, MAS
-        snprintf(buf, sizeof buf, "%010d", 2000 + i);
+      case 'A':  // MAG, MAS: groups and workplaces apart, each its own assignment
+        snprintf(buf, sizeof buf, "%010d", (record[2] == 'G' ? 2000 : 5000) + i);
         break;
       case 'B':  // UBG
         snprintf(buf, sizeof buf, "R%03d", i);
