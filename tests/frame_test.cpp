@@ -219,3 +219,35 @@ TEST(WriteAheadLogTest, StaysSmallDuringALongDownloadAndIsGoneAfterTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// On a database server another session holds a row: its release waits at
+// most the lock wait, the rows before it are released, the rest of the
+// table stays marked, and the run ends non-zero.
+TEST(HeldRowTest, AReleaseWaitsBoundedForARowAnotherSessionHolds) {
+  TestTree tree;
+  tree.CreateDb();
+  if (!Test_OnServer()) GTEST_SKIP() << "row locks of a database server";
+  AddTerminalGroups(tree);
+  const TableCase& c = ReleasingTables()[4];  // interruption reasons
+  for (int i = 1; i <= 3; ++i) c.Insert(tree, c.Key(i), "M1", "AEN");
+  tree.Exec("BEGIN; SELECT UbgUbg FROM Kvs521Ubg WHERE UbgUbg = 'R002' FOR UPDATE");
+  const char* args[] = {"velmarkon", "M1", "Kvs521Ubg"};
+  auto t0 = std::chrono::steady_clock::now();
+  int status = Download_Main(3, args, &kProgramEntries);
+  double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  tree.Exec("COMMIT");
+  EXPECT_NE(status, 0);
+  EXPECT_LT(s, 15.0);
+  EXPECT_EQ(c.Marks(tree, c.Key(1)), "<NULL>/<NULL>");
+  EXPECT_EQ(c.Marks(tree, c.Key(2)), "M1/AEN");
+  EXPECT_EQ(c.Marks(tree, c.Key(3)), "M1/AEN");
+  std::vector<std::string> log;
+  for (const std::string& e : LogEntries(tree.log())) log.push_back(e);
+  std::vector<std::string> want = {"UbgDnl|Fehler bei Ubg_PKeyUpd|-54",
+                                   "Ubg_Dnl|Datenbank gesperrt|-54"};
+  EXPECT_EQ(log, want);
+}
+
+}  // namespace
