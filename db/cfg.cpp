@@ -15,19 +15,21 @@ SqlStmt s_all(
     "(case when CfgVn2 is null or CfgBi2 is null then 0 else 1 end)  from Kvs557Cfg order by "
     "CfgDta");
 
-// Host variables of the module.
-CfgRow h_row;
-char h_dat[30];  // the change date arrives in the database's own form
-int32_t h_range1, h_range2;
+// Host variables of the module: a record of the row type (h) and what the
+// select list has beyond it (out).
+CfgRow h;
+struct {
+  char dat[30];  // the change date arrives in the database's own form
+  int32_t range1, range2;
+} out;
 
 const HostVar kOut[] = {
-    HvI32(&h_row.CfgDta), HvStr(h_row.CfgIP),   HvStr(h_row.CfgPrt), HvStr(h_row.CfgBez),
-    HvStr(h_row.CfgTxt),  HvI32(&h_row.CfgKr1), HvStr(h_row.CfgVn1), HvStr(h_row.CfgBi1),
-    HvStr(h_row.CfgBz1),  HvStr(h_row.CfgVn2),  HvStr(h_row.CfgBi2), HvStr(h_row.CfgBz2),
-    HvStr(h_row.CfgVn3),  HvStr(h_row.CfgBi3),  HvStr(h_row.CfgBz3), HvStr(h_row.CfgVn4),
-    HvStr(h_row.CfgBi4),  HvStr(h_row.CfgBz4),  HvStr(h_row.CfgVn5), HvStr(h_row.CfgBi5),
-    HvStr(h_row.CfgBz5),  HvI32(&h_row.CfgSta), HvStr(h_dat),        HvStr(h_row.CfgErf),
-    HvI32(&h_range1),     HvI32(&h_range2)};
+    HvI32(&h.CfgDta), HvStr(h.CfgIP),   HvStr(h.CfgPrt), HvStr(h.CfgBez), HvStr(h.CfgTxt),
+    HvI32(&h.CfgKr1), HvStr(h.CfgVn1),  HvStr(h.CfgBi1), HvStr(h.CfgBz1), HvStr(h.CfgVn2),
+    HvStr(h.CfgBi2),  HvStr(h.CfgBz2),  HvStr(h.CfgVn3), HvStr(h.CfgBi3), HvStr(h.CfgBz3),
+    HvStr(h.CfgVn4),  HvStr(h.CfgBi4),  HvStr(h.CfgBz4), HvStr(h.CfgVn5), HvStr(h.CfgBi5),
+    HvStr(h.CfgBz5),  HvI32(&h.CfgSta), HvStr(out.dat),  HvStr(h.CfgErf), HvI32(&out.range1),
+    HvI32(&out.range2)};
 
 }  // namespace
 
@@ -36,10 +38,10 @@ int32_t Cfg_OpenAll() { return Sql_Open(&s_all, nullptr, 0); }
 int32_t Cfg_FetchAll(CfgRow* row, bool* range1, bool* range2) {
   int32_t rc = Sql_Fetch(&s_all, kOut);
   if (rc == 0) {
-    CopyText(h_row.CfgDat, h_dat);  // a longer date text is cut to the field
-    *row = h_row;
-    *range1 = h_range1 != 0;
-    *range2 = h_range2 != 0;
+    Sql_Deliver(kOut, h, row);
+    CopyText(row->CfgDat, out.dat);  // a longer date text is cut to the field
+    *range1 = out.range1 != 0;
+    *range2 = out.range2 != 0;
   }
   return rc;
 }

@@ -1,7 +1,9 @@
 // The update request row (Kvs543Upd, key "UPD"): read at the start of an
 // update-request run, reset to blanks at its end.
-#include "db/sql.h"
 #include "db/upd.h"
+
+#include "db/sql.h"
+#include "support/text.h"
 
 namespace {
 
@@ -19,28 +21,29 @@ SqlChange s_reset = SQL_CHANGE(
     "UpdAub='     ',UpdPvv='        ',UpdPvb='        ',UpdKsv='     ',UpdKsb='     ',"
     "UpdDat=sysdate,UpdErf='Download' where UpdKey=:b0");
 
-// Host variables of the module.
-char h_key[4];
-UpdateRequest h_req;
+// Host variables of the module: the request (h) and the key (in).
+UpdateRequest h;
+struct {
+  char key[4];
+} in;
+
+const HostVar kKeyIn[] = {HvStr(in.key)};
+const HostVar kReadOut[] = {
+    HvStr(h.UpdAkv), HvStr(h.UpdAkb), HvStr(h.UpdAav), HvStr(h.UpdAab), HvStr(h.UpdApv),
+    HvStr(h.UpdApb), HvStr(h.UpdAlv), HvStr(h.UpdAlb), HvStr(h.UpdAgv), HvStr(h.UpdAgb),
+    HvStr(h.UpdUgv), HvStr(h.UpdUgb), HvStr(h.UpdAuv), HvStr(h.UpdAub), HvStr(h.UpdPvv),
+    HvStr(h.UpdPvb), HvStr(h.UpdKsv), HvStr(h.UpdKsb)};
 
 }  // namespace
 
 int32_t Upd_PKeyReadk(UpdateRequest* req) {
-  CopyText(h_key, "UPD");
-  UpdateRequest& q = h_req;
-  HostVar in[] = {HvStr(h_key)};
-  HostVar out[] = {HvStr(q.UpdAkv), HvStr(q.UpdAkb), HvStr(q.UpdAav), HvStr(q.UpdAab),
-                   HvStr(q.UpdApv), HvStr(q.UpdApb), HvStr(q.UpdAlv), HvStr(q.UpdAlb),
-                   HvStr(q.UpdAgv), HvStr(q.UpdAgb), HvStr(q.UpdUgv), HvStr(q.UpdUgb),
-                   HvStr(q.UpdAuv), HvStr(q.UpdAub), HvStr(q.UpdPvv), HvStr(q.UpdPvb),
-                   HvStr(q.UpdKsv), HvStr(q.UpdKsb)};
-  int32_t rc = Sql_SelectInto(&s_read, in, out);
-  if (rc == 0) *req = q;
+  CopyText(in.key, "UPD");
+  int32_t rc = Sql_SelectInto(&s_read, kKeyIn, kReadOut);
+  if (rc == 0) Sql_Deliver(kReadOut, h, req);
   return rc;
 }
 
 int32_t Upd_PKeyUpd() {
-  CopyText(h_key, "UPD");
-  HostVar in[] = {HvStr(h_key)};
-  return Sql_Change(&s_reset, in);
+  CopyText(in.key, "UPD");
+  return Sql_Change(&s_reset, kKeyIn);
 }

@@ -16,12 +16,10 @@
 
 namespace {
 
-const char* const kKeywords[] = {"Kvs501Apk", "Kvs504App", "Kvs530Apg", "Kvs531Apl",
-                                 "Kvs521Ubg", "Kvs510Prv", "Kvs537Ksg", "ALL"};
-
-bool KnownKeyword(const char* kw) {
-  for (const char* k : kKeywords)
-    if (strcmp(kw, k) == 0) return true;
+bool KnownKeyword(const DownloadEntries* e, const char* kw) {
+  if (strcmp(kw, "ALL") == 0) return true;
+  for (const RunTable& t : e->tables)
+    if (t.keyword && strcmp(kw, t.keyword) == 0) return true;
   return false;
 }
 
@@ -50,47 +48,33 @@ bool Wired(const void* entry, const char* name, Run* r) {
   return false;
 }
 
-void Table(Run* r, TableDnl dnl, const char* name) {
-  if (Wired(reinterpret_cast<const void*>(dnl), name, r)) Keep(r, dnl(r->date, r->time, r->marker));
+void Download(Run* r, const RunTable& t) {
+  if (Wired(reinterpret_cast<const void*>(t.dnl), t.dnl_name, r))
+    Keep(r, t.dnl(r->date, r->time, r->marker));
 }
 
-void Ranged(Run* r, RangeSel sel, const char* sel_name, char* from, char* to, TableDnl dnl,
-            const char* name) {
-  if (Wired(reinterpret_cast<const void*>(sel), sel_name, r)) sel(r->marker, from, to);
-  Table(r, dnl, name);
+// The re-marking of an update-request run, then the download.
+void Requested(Run* r, const RunTable& t) {
+  UpdateRequest& q = r->req;
+  if (t.op_sel) {  // the operations: order and operation numbers
+    if (Wired(reinterpret_cast<const void*>(t.op_sel), t.sel_name, r))
+      t.op_sel(r->marker, t.from(q), t.to(q), t.op_from(q), t.op_to(q));
+  } else if (t.sel_name) {
+    if (Wired(reinterpret_cast<const void*>(t.sel), t.sel_name, r))
+      t.sel(r->marker, t.from(q), t.to(q));
+  }  // the cost centres have no re-marking
+  Download(r, t);
 }
 
 void Dispatch(Run* r) {
-  const DownloadEntries* e = r->e;
-  UpdateRequest* q = &r->req;
   const bool all = strcmp(r->keyword, "ALL") == 0;
-  auto is = [r](const char* k) { return strcmp(r->keyword, k) == 0; };
-
-  if (is("Kvs501Apk")) Table(r, e->Apk_Dnl, "Apk_Dnl");
-  if (all && SortsAfterBlanks(q->UpdAkv, 12))
-    Ranged(r, e->Auk_To_Apk, "Auk_To_Apk", q->UpdAkv, q->UpdAkb, e->Apk_Dnl, "Apk_Dnl");
-  if (is("Kvs504App")) Table(r, e->App_Dnl, "App_Dnl");
-  if (all && SortsAfterBlanks(q->UpdAav, 12)) {
-    if (Wired(reinterpret_cast<const void*>(e->App_Sel), "App_Sel", r))
-      e->App_Sel(r->marker, q->UpdAav, q->UpdAab, q->UpdApv, q->UpdApb);
-    Table(r, e->App_Dnl, "App_Dnl");
+  for (const RunTable& t : r->e->tables) {
+    if (!t.keyword) continue;
+    if (strcmp(r->keyword, t.keyword) == 0) Download(r, t);
+    if (all && SortsAfterBlanks(t.from(r->req), t.width)) Requested(r, t);
   }
-  if (is("Kvs530Apg")) Table(r, e->Apg_Dnl, "Apg_Dnl");
-  if (all && SortsAfterBlanks(q->UpdAgv, 10))
-    Ranged(r, e->Apg_Sel, "Apg_Sel", q->UpdAgv, q->UpdAgb, e->Apg_Dnl, "Apg_Dnl");
-  if (is("Kvs531Apl")) Table(r, e->Apl_Dnl, "Apl_Dnl");
-  if (all && SortsAfterBlanks(q->UpdAlv, 10))
-    Ranged(r, e->Apl_Sel, "Apl_Sel", q->UpdAlv, q->UpdAlb, e->Apl_Dnl, "Apl_Dnl");
-  if (is("Kvs521Ubg")) Table(r, e->Ubg_Dnl, "Ubg_Dnl");
-  if (all && SortsAfterBlanks(q->UpdUgv, 5))
-    Ranged(r, e->Ubg_Sel, "Ubg_Sel", q->UpdUgv, q->UpdUgb, e->Ubg_Dnl, "Ubg_Dnl");
-  if (is("Kvs510Prv")) Table(r, e->Prv_Dnl, "Prv_Dnl");
-  if (all && SortsAfterBlanks(q->UpdPvv, 8))
-    Ranged(r, e->Prv_Sel, "Prv_Sel", q->UpdPvv, q->UpdPvb, e->Prv_Dnl, "Prv_Dnl");
-  if (is("Kvs537Ksg")) Table(r, e->Ksg_Dnl, "Ksg_Dnl");
-  if (all && SortsAfterBlanks(q->UpdKsv, 5)) Table(r, e->Ksg_Dnl, "Ksg_Dnl");
-  if (all && Wired(reinterpret_cast<const void*>(e->Upd_PKeyUpd), "Upd_PKeyUpd", r)) {
-    int32_t rc = e->Upd_PKeyUpd();
+  if (all && Wired(reinterpret_cast<const void*>(r->e->Upd_PKeyUpd), "Upd_PKeyUpd", r)) {
+    int32_t rc = r->e->Upd_PKeyUpd();
     if (rc != 0) Msg_Report("Download_Main", "Upd_PKeyUpd", rc);
     Keep(r, rc);
   }
@@ -133,7 +117,7 @@ int Download_Main(int argc, const char* const* argv, const DownloadEntries* entr
     return ExitStatus(rc);
   }
 
-  static Run r;
+  Run r;
   memset(&r, 0, sizeof r);
   r.e = entries;
   r.result = Get_DateTime(r.date, r.time, 3);
@@ -149,7 +133,7 @@ int Download_Main(int argc, const char* const* argv, const DownloadEntries* entr
     r.result = -1;
   }
 
-  if (r.result == 0 && !KnownKeyword(r.keyword)) {
+  if (r.result == 0 && !KnownKeyword(entries, r.keyword)) {
     Msg_Report("Get_Download", "Download->unbekannte Tabelle", 0);
     r.result = -1;
   }

@@ -14,13 +14,33 @@ using RangeSel = void (*)(const char* marker, char* from, char* to);
 using OperationSel = void (*)(const char* marker, char* order_from, char* order_to, char* op_from,
                               char* op_to);
 
+// One table of a run: its keyword, its download, its re-marking in an
+// update-request run and the request's fields for it. The driver walks the
+// tables in the order they stand in DownloadEntries, which is the fixed
+// order of a run.
+struct RunTable {
+  const char* keyword;  // "Kvs501Apk"
+  const char* dnl_name;  // "Apk_Dnl", for the report of a step that is missing
+  TableDnl dnl;
+  // The re-marking: of a key range (sel), or of the operations' pairs of
+  // order and operation number (op_sel); the cost centres have none
+  // (sel_name nullptr).
+  const char* sel_name;
+  RangeSel sel;
+  OperationSel op_sel;
+  // The request's fields: the start field (its first sel argument), the
+  // end field, and for the operations the operation-number pair.
+  char* (*from)(UpdateRequest& q);
+  char* (*to)(UpdateRequest& q);
+  char* (*op_from)(UpdateRequest& q);
+  char* (*op_to)(UpdateRequest& q);
+  int width;  // the start field's width: a request for the table fills it
+};
+
 // What the driver calls. The program's build wires the real operations
 // (run/entries.cpp); tests put doubles in their place.
 struct DownloadEntries {
-  TableDnl Apk_Dnl, App_Dnl, Apg_Dnl, Apl_Dnl, Ubg_Dnl, Prv_Dnl, Ksg_Dnl;
-  RangeSel Auk_To_Apk;
-  OperationSel App_Sel;
-  RangeSel Apg_Sel, Apl_Sel, Ubg_Sel, Prv_Sel;
+  RunTable tables[7];  // in the fixed order of a run
   int32_t (*Upd_PKeyReadk)(UpdateRequest* req);
   int32_t (*Upd_PKeyUpd)();
 };

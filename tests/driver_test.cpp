@@ -52,9 +52,36 @@ int32_t Reset() {
   return g.reset_rc;
 }
 
+#define FIELD(f) [](UpdateRequest& q) -> char* { return q.f; }
+
+// The program's tables with doubles in their places.
 const DownloadEntries kDoubles = {
-    Dnl<APK>, Dnl<APP>, Dnl<APG>, Dnl<APL>, Dnl<UBG>, Dnl<PRV>, Dnl<KSG>, Sel<'K'>,
-    AppSel,   Sel<'G'>, Sel<'L'>, Sel<'U'>, Sel<'P'>, Read,     Reset,
+    .tables =
+        {
+            {.keyword = "Kvs501Apk", .dnl_name = "Apk_Dnl", .dnl = Dnl<APK>,
+             .sel_name = "Auk_To_Apk", .sel = Sel<'K'>, .op_sel = nullptr, .from = FIELD(UpdAkv),
+             .to = FIELD(UpdAkb), .op_from = nullptr, .op_to = nullptr, .width = 12},
+            {.keyword = "Kvs504App", .dnl_name = "App_Dnl", .dnl = Dnl<APP>, .sel_name = "App_Sel",
+             .sel = nullptr, .op_sel = AppSel, .from = FIELD(UpdAav), .to = FIELD(UpdAab),
+             .op_from = FIELD(UpdApv), .op_to = FIELD(UpdApb), .width = 12},
+            {.keyword = "Kvs530Apg", .dnl_name = "Apg_Dnl", .dnl = Dnl<APG>, .sel_name = "Apg_Sel",
+             .sel = Sel<'G'>, .op_sel = nullptr, .from = FIELD(UpdAgv), .to = FIELD(UpdAgb),
+             .op_from = nullptr, .op_to = nullptr, .width = 10},
+            {.keyword = "Kvs531Apl", .dnl_name = "Apl_Dnl", .dnl = Dnl<APL>, .sel_name = "Apl_Sel",
+             .sel = Sel<'L'>, .op_sel = nullptr, .from = FIELD(UpdAlv), .to = FIELD(UpdAlb),
+             .op_from = nullptr, .op_to = nullptr, .width = 10},
+            {.keyword = "Kvs521Ubg", .dnl_name = "Ubg_Dnl", .dnl = Dnl<UBG>, .sel_name = "Ubg_Sel",
+             .sel = Sel<'U'>, .op_sel = nullptr, .from = FIELD(UpdUgv), .to = FIELD(UpdUgb),
+             .op_from = nullptr, .op_to = nullptr, .width = 5},
+            {.keyword = "Kvs510Prv", .dnl_name = "Prv_Dnl", .dnl = Dnl<PRV>, .sel_name = "Prv_Sel",
+             .sel = Sel<'P'>, .op_sel = nullptr, .from = FIELD(UpdPvv), .to = FIELD(UpdPvb),
+             .op_from = nullptr, .op_to = nullptr, .width = 8},
+            {.keyword = "Kvs537Ksg", .dnl_name = "Ksg_Dnl", .dnl = Dnl<KSG>, .sel_name = nullptr,
+             .sel = nullptr, .op_sel = nullptr, .from = FIELD(UpdKsv), .to = FIELD(UpdKsb),
+             .op_from = nullptr, .op_to = nullptr, .width = 5},
+        },
+    .Upd_PKeyReadk = Read,
+    .Upd_PKeyUpd = Reset,
 };
 
 void Blank(UpdateRequest* r) {
@@ -230,7 +257,8 @@ TEST_F(DriverTest, FailedConnectEndsTheRunWithItsCode) {
 
 TEST_F(DriverTest, ProgramBuildWiresNoDoubles) {
   // Entries the program is built without make the run fail, never succeed.
-  DownloadEntries none = {};
+  DownloadEntries none = kDoubles;
+  none.tables[0].dnl = nullptr;
   const char* args[] = {"velmarkon", "M1", "Kvs501Apk"};
   EXPECT_EQ(Download_Main(3, args, &none), 255);
   EXPECT_EQ(Log().back(), "Apk_Dnl|nicht verfuegbar|-1");

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -133,11 +134,9 @@ TEST_P(FrameTest, ASummaryLinePerDownload) {
   FILE* out = tmpfile();
   ASSERT_NE(out, nullptr);
   Dnl_SetSummary(out);
-  const DownloadEntries& e = kProgramEntries;
-  TableDnl dnl = c.record[1] == 'P'   ? (c.record[2] == 'K' ? e.Apk_Dnl : e.App_Dnl)
-                 : c.record[1] == 'A' ? (c.record[2] == 'G' ? e.Apg_Dnl : e.Apl_Dnl)
-                 : c.record[1] == 'B' ? e.Ubg_Dnl
-                                      : e.Prv_Dnl;
+  TableDnl dnl = nullptr;
+  for (const RunTable& t : kProgramEntries.tables)
+    if (strcmp(t.keyword, c.keyword) == 0) dnl = t.dnl;
   ASSERT_EQ(Db_ConnectWith(tree_.login().c_str(), tree_.pass().c_str(), tree_.net8().c_str()), 0);
   int32_t rc = dnl("20240307", "090502", "M1");
   Dnl_SetSummary(nullptr);
