@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "db/backend.h"
+#include "db/backend/backend.h"
 #include "support/ini.h"
 
 namespace {

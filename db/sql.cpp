@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "db/backend.h"
+#include "db/backend/backend.h"
 #include "db/session.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "db/backend.h"
+#include "db/backend/backend.h"
 #include "db/session.h"
 #include "run/download_main.h"
 #include "tests/test_env.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "db/dialect.h"
-#include "db/odbc_errors.h"  // the mapping is built with the ODBC back end
+#include "db/backend/dialect.h"
+#include "db/backend/odbc_errors.h"  // the mapping is built with the ODBC back end
 #include "db/session.h"
 #include "db/sql.h"
 #include "run/download_main.h"

@@ -1,7 +1,7 @@
 // The database back ends of this build, one row per form of the connect
 // string (NET8). Whether the ODBC back end is in is decided when the build is
 // configured (VELMARKON_ODBC).
-#include "db/backend.h"
+#include "db/backend/backend.h"
 #include "db/session.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The rewrite table that turns the program's statement texts into the SQL of
 // each database it runs on.
-#include "db/dialect.h"
+#include "db/backend/dialect.h"
 
 #include <regex>
 #include <vector>

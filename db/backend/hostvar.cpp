@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "db/backend.h"
+#include "db/backend/backend.h"
 
 int32_t Hv_SetNull(const HostVar& hv) {
   switch (hv.type) {

@@ -3,7 +3,7 @@
 // An Oracle driver names the Oracle error in its message ("ORA-01017: ..."):
 // that number is taken as it stands. Other servers are read by SQLSTATE, and
 // where one SQLSTATE covers several of the program's codes, by the message.
-#include "db/odbc_errors.h"
+#include "db/backend/odbc_errors.h"
 
 #include <cctype>
 #include <cstdlib>

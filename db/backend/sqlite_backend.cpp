@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "db/backend.h"
-#include "db/dialect.h"
-#include "db/sqlite_functions.h"
+#include "db/backend/backend.h"
+#include "db/backend/dialect.h"
+#include "db/backend/sqlite_functions.h"
 #include "support/cp1252.h"
 #include "support/platform.h"
 

@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
-#include "db/backend.h"
-#include "db/dialect.h"
-#include "db/odbc_errors.h"
+#include "db/backend/backend.h"
+#include "db/backend/dialect.h"
+#include "db/backend/odbc_errors.h"
 #include "support/platform.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Date functions of the embedded database (see sqlite_functions.h).
-#include "db/sqlite_functions.h"
+#include "db/backend/sqlite_functions.h"
 
 #include <sqlite3.h>
 
