@@ -230,7 +230,7 @@ step_end
 step_begin "configure"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DVK_WIN_DEPS="$prefix" -DCMAKE_BUILD_TYPE=Release -DVELMARKON_TESTS=ON \
-  -DVELMARKON_ODBC=ON >"$build/configure.log" ||
+  -DVELMARKON_ODBC=ON -DVK_TEST_TIMEOUT=60 >"$build/configure.log" ||
   { cat "$build/configure.log" >&2; fail "configure"; }
 grep -E '^-- (Found|Windows)' "$build/configure.log" || true
 step_end
@@ -245,6 +245,10 @@ if ! cmake --build "$build" -j"$jobs" -- -k 0 >"$build/build.log" 2>&1; then
   echo "windows.sh: the tree does not compile for Windows: $errors errors in $files files" >&2
   echo "windows.sh: (full log: $build/build.log); the toolchain, SQLite, GoogleTest" >&2
   echo "windows.sh: and the smoke test under wine above did pass." >&2
+  if grep -q 'Error running test executable' "$build/build.log"; then
+    echo "windows.sh: a test program did not start under wine (a DLL missing? see" >&2
+    echo "windows.sh: the static link in cmake/mingw-w64-x86_64.cmake)" >&2
+  fi
   fail "build"
 fi
 programs=("$build/velmarkon.exe" "$build/velmarkon-ini.exe" "$build/velmarkon-show.exe")
