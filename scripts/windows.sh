@@ -35,12 +35,16 @@ export VK_WIN_DEPS=$prefix
 
 step_name=""
 step_start=0
+step_open=0
 script_start=$(date +%s.%N)
 timings=()
 
 print_times() {
   echo "== times"
   printf '%s\n' "${timings[@]}"
+  if [ "$step_open" = 1 ]; then
+    printf '%-28s %8s s (failed)\n' "$step_name" "$(elapsed "$step_start")"
+  fi
   echo "total                        $(elapsed "$script_start") s"
 }
 fail() {
@@ -69,6 +73,7 @@ trap stop_wine EXIT
 elapsed() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }'; }
 step_begin() {
   step_name=$1
+  step_open=1
   step_start=$(date +%s.%N)
   echo "== $step_name"
 }
@@ -76,6 +81,7 @@ step_end() {
   local t
   t=$(elapsed "$step_start")
   timings+=("$(printf '%-28s %8s s' "$step_name" "$t")")
+  step_open=0
   echo "== $step_name: $t s"
 }
 
@@ -272,7 +278,9 @@ else
   stage=$build/velmarkon-win64
   rm -rf "$stage"
   mkdir -p "$stage/schema" "$stage/docs"
-  cp "${programs[@]}" "$stage/"
+  for exe in "${programs[@]}"; do
+    $triplet-strip -o "$stage/$(basename "$exe")" "$exe"
+  done
   cp "$top/README.md" "$stage/"
   cp "$top"/schema/*.sql "$stage/schema/"
   cp "$top/docs/windows.md" "$top/docs/odbc.md" "$stage/docs/"
