@@ -133,8 +133,8 @@ if [ "$(cat "$prefix/.sqlite" 2>/dev/null)" != "$sqlite_key" ]; then
   sqlite_origin() {
     apt-cache policy libsqlite3-dev | awk -v v="$sqlite_bin_ver" '
       $1 == "***" && $2 == v { inside = 1; next }
-      inside && /^ *(\*\*\* )?[^ ]+ [0-9]+$/ { exit }
-      inside && $2 ~ /:\/\// && $NF == "Packages" { print $2, $3; exit }'
+      inside && /^ *(\*\*\* )?[^ ]+ [0-9]+$/ { inside = 0 }
+      inside && !found && $2 ~ /:\/\// && $NF == "Packages" { print $2, $3; found = 1 }'
   }
   origin=$(sqlite_origin)
   if [ -z "$origin" ]; then
@@ -244,9 +244,9 @@ step_end
 step_begin "build"
 # -k 0: one run shows every source that does not compile for Windows yet.
 if ! cmake --build "$build" -j"$jobs" -- -k 0 >"$build/build.log" 2>&1; then
-  grep -E ' error: |^FAILED: ' "$build/build.log" | sed "s|$top/||" | sort -u | head -n 200 >&2
+  grep -E ' error: |^FAILED: ' "$build/build.log" | sed "s|$top/||" | sort -u | head -n 200 >&2 || true
   errors=$(grep -c ' error: ' "$build/build.log" || true)
-  files=$(grep ' error: ' "$build/build.log" | sed "s|$top/||" | cut -d: -f1 | sort -u | wc -l)
+  files=$( (grep ' error: ' "$build/build.log" || true) | sed "s|$top/||" | cut -d: -f1 | sort -u | wc -l)
   echo >&2
   echo "windows.sh: the tree does not compile for Windows: $errors errors in $files files" >&2
   echo "windows.sh: (full log: $build/build.log); the toolchain, SQLite, GoogleTest" >&2
@@ -287,11 +287,12 @@ else
   zip=$build/velmarkon-win64.zip
   (cd "$build" && zip -qr "$zip" velmarkon-win64)
 fi
-[ -n "$zip" ] && [ -f "$zip" ] || fail "no zip was made"
+if [ -z "$zip" ] || [ ! -f "$zip" ]; then fail "no zip was made"; fi
+listing=$(unzip -l "$zip")
 for want in velmarkon.exe velmarkon-ini.exe velmarkon-show.exe README.md docs/windows.md schema/sqlite.sql; do
-  unzip -l "$zip" | grep -q "$want\$" || fail "$zip lacks $want"
+  grep -q "/$want\$" <<<"$listing" || fail "$zip lacks $want"
 done
-unzip -l "$zip"
+echo "$listing"
 step_end
 
 print_times
