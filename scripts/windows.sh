@@ -290,7 +290,7 @@ fi
 if [ -z "$zip" ] || [ ! -f "$zip" ]; then fail "no zip was made"; fi
 listing=$(unzip -l "$zip")
 for want in velmarkon.exe velmarkon-ini.exe velmarkon-show.exe README.md docs/windows.md schema/sqlite.sql; do
-  grep -q "/$want\$" <<<"$listing" || fail "$zip lacks $want"
+  grep -qE "(/| )$want\$" <<<"$listing" || fail "$zip lacks $want"
 done
 echo "$listing"
 step_end
