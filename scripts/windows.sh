@@ -127,7 +127,9 @@ step_begin "sqlite (cross)"
 sqlite_src_pkg=$(dpkg-query -W -f='${source:Package}' libsqlite3-dev)
 sqlite_src_ver=$(dpkg-query -W -f='${source:Version}' libsqlite3-dev)
 sqlite_bin_ver=$(dpkg-query -W -f='${Version}' libsqlite3-dev)
-sqlite_key="$sqlite_src_pkg $sqlite_src_ver $($triplet-gcc-posix -dumpfullversion)"
+# The cache is rebuilt when the source or the cross compiler package changes.
+cross_ver=$(dpkg-query -W -f='${Version}' gcc-mingw-w64-x86-64-posix)
+sqlite_key="$sqlite_src_pkg $sqlite_src_ver mingw $cross_ver"
 if [ "$(cat "$prefix/.sqlite" 2>/dev/null)" != "$sqlite_key" ]; then
   # Where the installed binary version came from: "500 URI SUITE/COMPONENT ARCH Packages".
   sqlite_origin() {
@@ -197,7 +199,7 @@ step_end
 
 # -------------------------------------------------------------- GoogleTest
 step_begin "googletest (cross)"
-gtest_key="googletest $(dpkg-query -W -f='${Version}' googletest) $($triplet-g++-posix -dumpfullversion)"
+gtest_key="googletest $(dpkg-query -W -f='${Version}' googletest) mingw $cross_ver"
 if [ "$(cat "$prefix/.googletest" 2>/dev/null)" != "$gtest_key" ]; then
   rm -rf "$cache/build/googletest"
   cmake -S /usr/src/googletest -B "$cache/build/googletest" -G Ninja \
