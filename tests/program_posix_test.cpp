@@ -41,7 +41,7 @@ class ProgramTest : public ::testing::Test {
     std::string sql =
         "INSERT INTO Kvs521Ubg (UbgUbg, UbgKnz, UbgFbe, UbgBez, UbgDna, UbgDwn) VALUES ";
     for (int i = first; i < first + count; ++i) {
-      char key[8];
+      char key[16];
       snprintf(key, sizeof key, "%04d", i);
       if (i != first) sql += ",";
       sql += std::string("('") + key + "', 1, '" + fbe + "', 'Grund', 'AEN', '" + marker + "')";
