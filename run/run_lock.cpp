@@ -1,10 +1,9 @@
 // The run lock of the working folder (see run_lock.h). The lock file stays
-// on the disk after a run: removing it would let a third run lock a new file
-// while a second one still waits on the old. It holds the process id of the
-// run that holds it, for whoever looks.
+// on the disk after a run, empty: removing it would let a third run lock a
+// new file while a second one still waits on the old. It is opened for
+// reading only, so that runs under another account (which may not write a
+// file the first one created) take the same lock.
 #include "run/run_lock.h"
-
-#include <cstdio>
 
 namespace {
 
@@ -20,18 +19,12 @@ int32_t RunLock_Take() {
   PlatFile f = PLAT_NO_FILE;
   int32_t err;
   for (;;) {
-    err = Plat_Open(RUN_LOCK_FILE, PLAT_WRITE | PLAT_CREATE | PLAT_NO_FOLLOW | PLAT_NO_SHARE, &f);
+    err = Plat_Open(RUN_LOCK_FILE, PLAT_READ | PLAT_CREATE | PLAT_NO_FOLLOW | PLAT_NO_SHARE, &f);
     if (err == 0 || !Plat_IsBusy(err) || Plat_MonotonicMs() >= until) break;
     Plat_SleepMs(kRetryMs);
   }
   if (err != 0) return err;
   g_lock = f;
-  // The holder's process id; a failure here does not matter to the lock.
-  char pid[24];
-  int n = snprintf(pid, sizeof pid, "%d\n", static_cast<int>(Plat_Pid()));
-  size_t done = 0;
-  if (n > 0 && Plat_Truncate(f, 0) == 0 && Plat_Seek(f, 0) == 0)
-    Plat_Write(f, pid, static_cast<size_t>(n), &done);
   return 0;
 }
 

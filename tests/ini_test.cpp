@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/idea.h"
@@ -275,33 +275,18 @@ TEST_F(IniFileTest, NumberFieldReadsAsADecimalInteger) {
   EXPECT_EQ(Ini_SplitPair(";D;\n", ("000000000001;PASS;" + v + "\n").c_str(), &e), -1);
 }
 
-// The database login from a file of each kind a site might put at the path
-// by mistake: only a regular file of at most 1 MiB is read, anything else
-// reads as no file, and at once (a pipe or a device would block or never end).
+// Only a regular file of at most 1 MiB is read; a larger one or a folder
+// reads as no file. (Pipes and devices: tests/program_posix_test.cpp.)
 TEST_F(IniFileTest, OnlyARegularFileOfAtMost1MiBIsRead) {
-  const std::string pair = ";D;\n1;PASS;" + Enc("tiger") + "\n";
-  const std::string fifo = dir_ + "/fifo.ini";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  std::string big = pair;
+  std::string big = ";D;\n1;PASS;" + Enc("tiger") + "\n";
   big.resize(INI_FILE_MAX, '\n');
   Write(big, dir_ + "/max.ini");
   Write(big + "\n", dir_ + "/over.ini");
-  struct {
-    std::string path;
-    const char* expect;
-  } cases[] = {
-      {dir_ + "/max.ini", "tiger"},
-      {dir_ + "/over.ini", ""},
-      {fifo, ""},
-      {"/dev/zero", ""},
-      {"/dev/urandom", ""},
-      {dir_, ""},
-  };
-  for (const auto& c : cases) {
-    auto start = std::chrono::steady_clock::now();
-    GetIniEntry("", "PASS", 0, c.path.c_str());
-    EXPECT_STREQ(IniEntry.value, c.expect) << c.path;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.path;
+  const std::pair<std::string, const char*> cases[] = {
+      {dir_ + "/max.ini", "tiger"}, {dir_ + "/over.ini", ""}, {dir_, ""}};
+  for (const auto& [path, expect] : cases) {
+    GetIniEntry("", "PASS", 0, path.c_str());
+    EXPECT_STREQ(IniEntry.value, expect) << path;
   }
 }
 
