@@ -9,7 +9,10 @@
 
 namespace {
 
-#define COUNT(a) static_cast<int>(sizeof(a) / sizeof((a)[0]))
+template <class T, size_t N>
+constexpr int Count(const T (&)[N]) {
+  return static_cast<int>(N);
+}
 
 const RecField kHeader[] = {
     {0, 1, "start"},         {1, 15, "address"},     {16, 5, "port"},
@@ -67,14 +70,14 @@ const RecField kPnr[] = {
 const RecField kAwn[] = {{0, 8, "PrvAwn"}, {8, 8, "personnel no."}, {16, 1, "end mark"}};
 
 const RecLayout kLayouts[] = {
-    {"KST", "cost centre", kKst, COUNT(kKst)},
-    {"APK", "order header", kApk, COUNT(kApk)},
-    {"APP", "order operation", kApp, COUNT(kApp)},
-    {"MAG", "workplace group", kMag, COUNT(kMag)},
-    {"MAS", "workplace", kMas, COUNT(kMas)},
-    {"UBG", "interruption reason", kUbg, COUNT(kUbg)},
-    {"PNR", "personnel", kPnr, COUNT(kPnr)},
-    {"AWN", "personnel's leave", kAwn, COUNT(kAwn)},
+    {"KST", "cost centre", kKst, Count(kKst)},
+    {"APK", "order header", kApk, Count(kApk)},
+    {"APP", "order operation", kApp, Count(kApp)},
+    {"MAG", "workplace group", kMag, Count(kMag)},
+    {"MAS", "workplace", kMas, Count(kMas)},
+    {"UBG", "interruption reason", kUbg, Count(kUbg)},
+    {"PNR", "personnel", kPnr, Count(kPnr)},
+    {"AWN", "personnel's leave", kAwn, Count(kAwn)},
 };
 
 const RecField kWholeBody = {0, REC_BODY_WIDTH, "body"};
@@ -95,17 +98,17 @@ void Add(RecDecoded* out, const char* data, size_t len, int at, const RecField& 
 }  // namespace
 
 const RecField* Rec_Header(int* count) {
-  *count = COUNT(kHeader);
+  *count = Count(kHeader);
   return kHeader;
 }
 
 const RecField* Rec_End(int* count) {
-  *count = COUNT(kEnd);
+  *count = Count(kEnd);
   return kEnd;
 }
 
 const RecLayout* Rec_Layouts(int* count) {
-  *count = COUNT(kLayouts);
+  *count = Count(kLayouts);
   return kLayouts;
 }
 
