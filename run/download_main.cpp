@@ -1,6 +1,7 @@
-// The run driver: opens the log, connects, takes the run's stamp, reads the
-// command line, dispatches the table downloads in their fixed order and ends
-// the run with a commit and an exit status.
+// The run driver: opens the log, takes the working folder's run lock,
+// connects, takes the run's stamp, reads the command line, dispatches the
+// table downloads in their fixed order and ends the run with a commit and an
+// exit status.
 #include "run/download_main.h"
 
 #include <cstdio>
@@ -9,7 +10,9 @@
 #include "db/session.h"
 #include "download/frame.h"
 #include "run/connect_report.h"
+#include "run/run_lock.h"
 #include "sendbuf/snddnl.h"
+#include "support/args.h"
 #include "support/datetime.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -105,7 +108,8 @@ int ExitStatus(int32_t result) {
   return result != 0 && low == 0 ? 1 : low;
 }
 
-int Download_Main(int argc, const char* const* argv, const DownloadEntries* entries) {
+// One run, inside the working folder's run lock.
+static int LockedRun(int argc, const char* const* argv, const DownloadEntries* entries) {
   Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
   Dnl_SetSummary(stdout);
   const int32_t reported_before = Msg_Reported();
@@ -124,10 +128,16 @@ int Download_Main(int argc, const char* const* argv, const DownloadEntries* entr
 
   const int nargs = argc - 1;
   if (nargs == 2 || nargs == 1) {
-    CopyText(r.marker, argv[1]);
-    if (nargs == 2) CopyText(r.keyword, argv[2]);
-    // The explicit "ALL" is an update-request run like the one-argument form.
-    if (nargs == 1 || strcmp(r.keyword, "ALL") == 0) ReadRequest(&r);
+    // The arguments in Windows-1252; one that has no such form names no table.
+    const bool text = Args_ToCp1252(argv[1], r.marker, sizeof r.marker) == 0 &&
+                      (nargs == 1 || Args_ToCp1252(argv[2], r.keyword, sizeof r.keyword) == 0);
+    if (!text) {
+      Msg_Report("Get_Download", "Download->unbekannte Tabelle", 0);
+      r.result = -1;
+    } else if (nargs == 1 || strcmp(r.keyword, "ALL") == 0) {
+      // The explicit "ALL" is an update-request run like the one-argument form.
+      ReadRequest(&r);
+    }
   } else {
     Msg_Report("Download_Main", "Anzahl der Parametern", -1);
     r.result = -1;
@@ -152,4 +162,18 @@ int Download_Main(int argc, const char* const* argv, const DownloadEntries* entr
   if (r.result != 0) return ExitStatus(r.result);
   // A run that reported anything did not do all it was asked.
   return Msg_Reported() > reported_before ? EXIT_FAILURES_LOGGED : 0;
+}
+
+int Download_Main(int argc, const char* const* argv, const DownloadEntries* entries) {
+  Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+  int32_t err = RunLock_Take();
+  if (err != 0) {
+    Msg_Report(
+        "Download_Main",
+        Plat_IsBusy(err) ? "Lauf gesperrt, anderer Lauf aktiv" : "Sperrdatei nicht geoeffnet", err);
+    return EXIT_RUN_LOCKED;
+  }
+  int status = LockedRun(argc, argv, entries);
+  RunLock_Release();
+  return status;
 }

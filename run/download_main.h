@@ -54,6 +54,10 @@ enum : int {
   // The run result was 0, but something failed on the way (a failure was
   // logged, or an entry could not be written and went to stderr).
   EXIT_FAILURES_LOGGED = 3,
+  // Another run held the working folder's run lock for the whole wait (10
+  // minutes), or the lock file could not be opened: nothing was done, and
+  // the log says which.
+  EXIT_RUN_LOCKED = 4,
 };
 
 // argv[0] is the program name. Returns the process exit status.

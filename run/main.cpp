@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     About_PrintVersion("velmarkon");
     return 0;
   }
+  Plat_StartProcess();  // a write beyond the file-size limit fails, as on a full disk
   const int status = Download_Main(argc, argv, &kProgramEntries);
   if (LastRun_Write(LAST_RUN_FILE_PATH, status) != 0)
     fprintf(stderr, "velmarkon: cannot write %s\n", LAST_RUN_FILE_PATH);

@@ -7,12 +7,16 @@
 //   number;key;enciphered value
 // A pair outside that shape is skipped as a whole and never written beyond
 // the fields of IniEntry; an over-long line is consumed entirely so that the
-// pairs after it keep their places.
+// pairs after it keep their places. The file is read whole into memory first
+// (a regular file of at most 1 MiB) and parsed from there.
 #include "support/ini.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "support/idea.h"
+#include "support/platform.h"
 
 IniEntryRec IniEntry;
 
@@ -51,26 +55,24 @@ int32_t ExtractField(const char* line, char* field, const char** second) {
   return CopyField(s1 + 1, s2, field);
 }
 
-// The number field: empty, or an optional sign and decimal digits that fit
-// 32 bits.
+// The number field as a decimal integer: leading blanks, an optional sign,
+// then the digits up to the first other character; text without digits is
+// 0, and a value beyond 32 bits is held at the nearest limit. Only a field
+// of more than 11 characters is refused.
 int32_t ParseNumber(const char* begin, const char* end, int32_t* number) {
   if (static_cast<size_t>(end - begin) > INI_NUMBER_MAX_CHARS) return -1;
   *number = 0;
-  if (begin == end) return 0;
+  const char* p = begin;
+  while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
   bool negative = false;
-  if (*begin == '+' || *begin == '-') {
-    negative = (*begin == '-');
-    ++begin;
-    if (begin == end) return -1;
-  }
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
   int64_t v = 0;
-  for (const char* p = begin; p < end; ++p) {
-    if (*p < '0' || *p > '9') return -1;
-    v = v * 10 + (*p - '0');
-    if (v > static_cast<int64_t>(INT32_MAX) + 1) return -1;
+  for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+    if (v <= static_cast<int64_t>(INT32_MAX) + 1) v = v * 10 + (*p - '0');
   }
   if (negative) v = -v;
-  if (v > INT32_MAX || v < INT32_MIN) return -1;
+  if (v > INT32_MAX) v = INT32_MAX;
+  if (v < INT32_MIN) v = INT32_MIN;
   *number = static_cast<int32_t>(v);
   return 0;
 }
@@ -103,33 +105,28 @@ void Ini_KeyWords(uint16_t key[8]) {
   }
 }
 
-int32_t Ini_ReadLine(FILE* f, char* buf, size_t size) {
-  size_t n = 0;
-  bool broken = false;  // does not fit, or holds a NUL byte
-  int c = getc(f);
-  if (c == EOF) {
+int32_t Ini_NextLine(const char* data, size_t len, size_t* pos, char* buf, size_t size) {
+  size_t at = *pos;
+  if (at >= len) {
     if (size > 0) buf[0] = '\0';
     return 0;
   }
-  for (; c != EOF; c = getc(f)) {
-    if (c == '\r') {
-      const int next = getc(f);
-      if (next == '\n') {
-        c = '\n';
-      } else if (next != EOF) {
-        ungetc(next, f);
-      }
-    }
+  size_t n = 0;
+  bool broken = size == 0;  // does not fit, or holds a NUL byte
+  while (at < len) {
+    char c = data[at++];
+    if (c == '\r' && at < len && data[at] == '\n') c = data[at++];  // CR LF reads as LF
     if (c == '\0') broken = true;
     if (!broken) {
       if (n + 1 < size) {
-        buf[n++] = static_cast<char>(c);
+        buf[n++] = c;
       } else {
         broken = true;
       }
     }
     if (c == '\n') break;
   }
+  *pos = at;
   if (broken) {
     if (size > 0) buf[0] = '\0';
     return -1;
@@ -161,17 +158,16 @@ int32_t Ini_SplitPair(const char* section_line, const char* entry_line, IniEntry
   return 0;
 }
 
-void GetIniEntry(const char* section, const char* key, int32_t number, const char* path) {
+void Ini_FindEntry(const char* data, size_t len, const char* section, const char* key,
+                   int32_t number) {
   ClearEntry(&IniEntry);
-  if (path == nullptr) return;
-  FILE* f = fopen(path, "rb");  // CR LF is turned into LF by Ini_ReadLine
-  if (f == nullptr) return;
   char section_line[INI_SECTION_LINE_SIZE];
   char entry_line[INI_ENTRY_LINE_SIZE];
+  size_t pos = 0;
   for (;;) {
-    const int32_t s = Ini_ReadLine(f, section_line, sizeof(section_line));
+    const int32_t s = Ini_NextLine(data, len, &pos, section_line, sizeof(section_line));
     if (s == 0) break;
-    const int32_t e = Ini_ReadLine(f, entry_line, sizeof(entry_line));
+    const int32_t e = Ini_NextLine(data, len, &pos, entry_line, sizeof(entry_line));
     if (e == 0) break;
     if (s < 0 || e < 0) continue;
     if (Ini_SplitPair(section_line, entry_line, &IniEntry) != 0) continue;
@@ -179,13 +175,24 @@ void GetIniEntry(const char* section, const char* key, int32_t number, const cha
       char plain[sizeof(IniEntry.value)];
       if (IniDecrypt(IniEntry.value, plain, sizeof(plain)) < 0) plain[0] = '\0';
       memcpy(IniEntry.value, plain, strlen(plain) + 1);
-      fclose(f);
       return;
     }
     ClearEntry(&IniEntry);
   }
   ClearEntry(&IniEntry);
-  fclose(f);
+}
+
+void GetIniEntry(const char* section, const char* key, int32_t number, const char* path) {
+  ClearEntry(&IniEntry);
+  if (path == nullptr) return;
+  // The whole file at once: a pipe or a device at the path is refused at
+  // once instead of being read for ever.
+  char* data = static_cast<char*>(malloc(INI_FILE_MAX));
+  if (data == nullptr) return;
+  size_t len = 0;
+  if (Plat_ReadSmallFile(path, data, INI_FILE_MAX, &len) == 0)
+    Ini_FindEntry(data, len, section, key, number);
+  free(data);
 }
 
 int32_t IniDecrypt(const char* text, char* out, size_t out_size) {

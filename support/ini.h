@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 // Relative to the working directory.
 #define INI_FILE_PATH "../../../../files/korvantis.ini"
@@ -21,6 +20,7 @@ enum : size_t {
   INI_SECTION_LINE_SIZE = 200,  // 199 characters and the NUL
   INI_ENTRY_LINE_SIZE = 400,    // 399 characters and the NUL
   INI_NUMBER_MAX_CHARS = 11,
+  INI_FILE_MAX = 1024 * 1024,  // the largest configuration file read
 };
 
 // The entry of the latest lookup.
@@ -29,6 +29,8 @@ extern IniEntryRec IniEntry;
 // Looks up the first entry that matches one of the criteria (an empty section,
 // an empty key or the number 0 is no criterion) and leaves it, deciphered, in
 // IniEntry; IniEntry is empty when the file cannot be read or nothing matches.
+// Only a regular file of at most INI_FILE_MAX bytes is read: a folder, a
+// device, a pipe or a larger file reads as no file, without waiting.
 void GetIniEntry(const char* section, const char* key, int32_t number, const char* path);
 
 // Deciphers a value text into out (out_size bytes, NUL-terminated). Returns
@@ -45,17 +47,27 @@ int32_t IniEncrypt(const char* plain, char* out, size_t out_size);
 // deciphered value does not fit its buffer (the buffers are then empty).
 int32_t GetDbLogin(char* user, char* password, char* connect, size_t size);
 
-// Reads one line of a configuration file as text mode would (CR LF becomes
-// LF) into buf (size bytes, the line feed kept, NUL-terminated). Returns the
-// line's length, 0 at the end of the file, or -1 when the line does not fit or
-// holds a NUL byte: such a line is consumed entirely and buf left empty.
-int32_t Ini_ReadLine(FILE* f, char* buf, size_t size);
+// Takes the next line of a configuration file held in memory (data, len
+// bytes; *pos is where the line starts and is moved past it) as text mode
+// would read it (CR LF becomes LF) into buf (size bytes, the line feed kept,
+// NUL-terminated). Returns the line's length, 0 at the end of the data, or -1
+// when the line does not fit or holds a NUL byte: such a line is consumed
+// entirely and buf left empty. Never reads past data + len.
+int32_t Ini_NextLine(const char* data, size_t len, size_t* pos, char* buf, size_t size);
+
+// The lookup of GetIniEntry on a file's content already in memory (data, len
+// bytes, not NUL-terminated).
+void Ini_FindEntry(const char* data, size_t len, const char* section, const char* key,
+                   int32_t number);
 
 // Splits a pair of lines into out (number, section, key and the value still
-// enciphered). Returns 0, or -1 when the pair is outside the format (fewer
-// than two ";" in a line, no line feed at the end of the entry line, a number
-// field that is not a number of at most 11 characters, a field longer than
-// 200 characters); out is then cleared.
+// enciphered). The number is the entry line's text before its first ";" read
+// as a decimal integer: leading blanks, an optional sign, the digits up to
+// the first other character (no digits give 0; a value beyond 32 bits is held
+// at the nearest limit). Returns 0, or -1 when the pair is outside the format
+// (fewer than two ";" in a line, no line feed at the end of the entry line, a
+// number field of more than 11 characters, a field longer than 200
+// characters); out is then cleared.
 int32_t Ini_SplitPair(const char* section_line, const char* entry_line, IniEntryRec* out);
 
 // The key words of the configuration file's cipher.

@@ -24,7 +24,8 @@
 #define PLAT_MSG_DIR "." PLAT_SEP "Msg"
 #define PLAT_MSG_FILE PLAT_MSG_DIR PLAT_SEP "Velmarkon.Txt"
 #define PLAT_SND_DIR ".." PLAT_SEP "Comm" PLAT_SEP "Buff"
-#define PLAT_INI_FILE ".." PLAT_SEP ".." PLAT_SEP ".." PLAT_SEP ".." PLAT_SEP "files" PLAT_SEP "korvantis.ini"
+#define PLAT_INI_FILE \
+  ".." PLAT_SEP ".." PLAT_SEP ".." PLAT_SEP ".." PLAT_SEP "files" PLAT_SEP "korvantis.ini"
 
 // An open file: a descriptor or a handle.
 typedef intptr_t PlatFile;
@@ -63,7 +64,7 @@ struct PlatFileOps {
   int32_t (*seek_end)(PlatFile file, int64_t* pos);  // to the end; *pos its offset
   int32_t (*seek)(PlatFile file, int64_t pos);
   int32_t (*truncate)(PlatFile file, int64_t len);
-  int32_t (*data_sync)(PlatFile file);  // the file's data and size on the disk
+  int32_t (*data_sync)(PlatFile file);                  // the file's data and size on the disk
   int32_t (*rename)(const char* from, const char* to);  // replaces an existing "to"
   int32_t (*remove)(const char* path);
   int32_t (*sync_dir)(const char* dir);  // a new name in dir on the disk
@@ -113,6 +114,19 @@ bool Plat_ClockFixed();
 // A clock for measuring waits: milliseconds since some fixed point.
 int64_t Plat_MonotonicMs();
 void Plat_SleepMs(int32_t ms);
+
+// Called first thing in the program: a signal that would end the process
+// where a call should fail is turned off (on POSIX, SIGXFSZ: a write beyond
+// the file-size limit then fails with EFBIG like a full disk). Nothing on
+// Windows.
+void Plat_StartProcess();
+
+// The character set the command-line arguments arrive in, as the system
+// names it: on POSIX the codeset of the environment's locale (LC_ALL,
+// LC_CTYPE, LANG; "UTF-8", "ISO-8859-1", "ANSI_X3.4-1968" for the C
+// locale), on Windows the ANSI code page ("CP1252"). The program's own
+// locale stays "C". Never nullptr.
+const char* Plat_ArgCodeset();
 
 // Processes, for the program's run lock messages, tests and the benchmark.
 int32_t Plat_Pid();

@@ -2,6 +2,8 @@
 // the locks, fdatasync(2) for durability.
 #include <errno.h>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
@@ -125,7 +127,7 @@ int32_t SyncDir(const char* dir) {
   return rc;
 }
 
-const PlatFileOps kSystemOps = {Open,     Close,    Write, Read,   SeekEnd, Seek,
+const PlatFileOps kSystemOps = {Open,     Close,    Write,  Read,   SeekEnd, Seek,
                                 Truncate, DataSync, Rename, Remove, SyncDir};
 
 }  // namespace
@@ -207,6 +209,24 @@ void Plat_SleepMs(int32_t ms) {
   // Sleep the whole time even when a signal interrupts.
   while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
   }
+}
+
+void Plat_StartProcess() { signal(SIGXFSZ, SIG_IGN); }
+
+const char* Plat_ArgCodeset() {
+  static char codeset[64];
+  if (codeset[0] == '\0') {
+    // The environment's locale only for this question: the program keeps the
+    // "C" locale, whose numbers have a '.' as the records need.
+    char saved[256];
+    const char* now = setlocale(LC_ALL, nullptr);
+    snprintf(saved, sizeof saved, "%s", now != nullptr ? now : "C");
+    if (setlocale(LC_ALL, "") == nullptr) setlocale(LC_CTYPE, "");
+    const char* cs = nl_langinfo(CODESET);
+    snprintf(codeset, sizeof codeset, "%s", cs != nullptr && *cs != '\0' ? cs : "ANSI_X3.4-1968");
+    setlocale(LC_ALL, saved);
+  }
+  return codeset;
 }
 
 int32_t Plat_Pid() { return static_cast<int32_t>(getpid()); }

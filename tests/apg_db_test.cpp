@@ -30,7 +30,8 @@ class ApgDbTest : public ::testing::Test {
         ", " + std::to_string(sta) + ", '2001-02-03 04:05:06', 'erf')");
   }
   void Assign(const std::string& apg, int from, const char* to_or_null, const std::string& kst) {
-    std::string to = to_or_null ? "'" + std::string(to_or_null) + "'" : "NULL";
+    std::string to = "NULL";
+    if (to_or_null) to = std::string("'").append(to_or_null).append("'");
     tree_.Exec("INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES ('" + apg + "', '" +
                DateText(from) + "', " + to + ", '" + kst + "')");
   }
@@ -101,7 +102,7 @@ TEST_F(ApgDbTest, RangeIsExclusiveAndCarriesTheGroupsOwnColumns) {
     got += std::string(row.ApgApg) + " ";
     EXPECT_STREQ(row.ApgKst, "OWNKST");
     EXPECT_EQ(row.ApgSta, -32768);  // the least of 16 bits
-    EXPECT_STREQ(row.ApgDna, "");  // NULL reads as empty
+    EXPECT_STREQ(row.ApgDna, "");   // NULL reads as empty
   }
   EXPECT_EQ(Apg_CloseRange(), 0);
   EXPECT_EQ(got, "0000000001 5 9999999998 ");

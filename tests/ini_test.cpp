@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/idea.h"
@@ -211,8 +212,8 @@ TEST_F(IniFileTest, MalformedFilesNeverCrash) {
        "tiger"},
       {"number of 11 characters", ";D;\n-2147483648;PASS;" + v + "\n", "wrong"},
       {"number of 12 characters", ";D;\n000000000001;PASS;" + v + "\n" + good, "tiger"},
-      {"number out of range", ";D;\n99999999999;PASS;" + v + "\n" + good, "tiger"},
-      {"number not a number", ";D;\n1x;PASS;" + v + "\n" + good, "tiger"},
+      {"number out of range", ";D;\n99999999999;PASS;" + v + "\n" + good, "wrong"},
+      {"number not a number", ";D;\n1x;PASS;" + v + "\n" + good, "wrong"},
       {"empty number", ";D;\n;PASS;" + v + "\n", "wrong"},
       {"key over 200", ";D;\n1;" + std::string(201, 'K') + ";" + v + "\n" + good, "tiger"},
       {"value over 200", ";D;\n1;PASS;" + std::string(205, '1') + "\n" + good, "tiger"},
@@ -227,6 +228,65 @@ TEST_F(IniFileTest, MalformedFilesNeverCrash) {
     EXPECT_EQ(Lookup(c.content, "PASS"), c.expect) << c.what;
     EXPECT_LE(strlen(IniEntry.section), 200u);
     EXPECT_LE(strlen(IniEntry.key), 200u);
+  }
+}
+
+// The number field reads as a decimal integer: leading blanks, a sign, the
+// digits up to the first other character; no digits give 0. The pair is
+// never dropped for its number, so the key still finds it.
+TEST_F(IniFileTest, NumberFieldReadsAsADecimalInteger) {
+  const std::string v = Enc("found");
+  struct {
+    std::string field;
+    int32_t number;
+  } cases[] = {
+      {"L", 0},
+      {"x1", 0},
+      {" 1", 1},
+      {"1 ", 1},
+      {"1a", 1},
+      {"", 0},
+      {"-", 0},
+      {"+", 0},
+      {"+7", 7},
+      {"-3", -3},
+      {"\t 42", 42},
+      {"  -12x9", -12},
+      {"- 5", 0},
+      {"007", 7},
+      {"2147483647", INT32_MAX},
+      {"99999999999", INT32_MAX},  // beyond 32 bits: held at the limit
+      {"-2147483648", INT32_MIN},
+      {"-9999999999", INT32_MIN},
+  };
+  for (const auto& c : cases) {
+    const std::string entry = c.field + ";PASS;" + v + "\n";
+    IniEntryRec e;
+    ASSERT_EQ(Ini_SplitPair(";D;\n", entry.c_str(), &e), 0) << c.field;
+    EXPECT_EQ(e.number, c.number) << c.field;
+    EXPECT_EQ(Lookup(";D;\n" + entry, "PASS"), "found") << c.field;
+    if (c.number != 0) {
+      GetIniEntry("", "", c.number, path_.c_str());  // the number alone finds it too
+      EXPECT_STREQ(IniEntry.value, "found") << c.field;
+    }
+  }
+  // A field of more than 11 characters is still outside the format.
+  IniEntryRec e;
+  EXPECT_EQ(Ini_SplitPair(";D;\n", ("000000000001;PASS;" + v + "\n").c_str(), &e), -1);
+}
+
+// Only a regular file of at most 1 MiB is read; a larger one or a folder
+// reads as no file. (Pipes and devices: tests/program_posix_test.cpp.)
+TEST_F(IniFileTest, OnlyARegularFileOfAtMost1MiBIsRead) {
+  std::string big = ";D;\n1;PASS;" + Enc("tiger") + "\n";
+  big.resize(INI_FILE_MAX, '\n');
+  Write(big, dir_ + "/max.ini");
+  Write(big + "\n", dir_ + "/over.ini");
+  const std::pair<std::string, const char*> cases[] = {
+      {dir_ + "/max.ini", "tiger"}, {dir_ + "/over.ini", ""}, {dir_, ""}};
+  for (const auto& [path, expect] : cases) {
+    GetIniEntry("", "PASS", 0, path.c_str());
+    EXPECT_STREQ(IniEntry.value, expect) << path;
   }
 }
 
@@ -283,11 +343,12 @@ TEST_F(DbLoginTest, WriterOutputReadsBack) {
 
 TEST_F(IniFileTest, WriterKeepsOtherLines) {
   const std::string foreign = "[Other];X;\r\n5;HOST;12345\r\n";
-  const std::string broken = ";Download;\n0x;PASS;" + Enc("old") + "\n";  // reader skips it
-  Write(foreign + broken + ";Download;\r\n0;LOGIN;" + Enc("old") + "\r\n");
+  const std::string broken = ";Download;\n0;PASS\n";  // one ";": the reader skips it
+  Write(foreign + broken + ";Download;\r\n0x;LOGIN;" + Enc("old") + "\r\n");
   ASSERT_EQ(IniW_SetEntry(path_.c_str(), "LOGIN", "scott"), INIW_OK);
   ASSERT_EQ(IniW_SetEntry(path_.c_str(), "PASS", "tiger"), INIW_OK);
-  // The entry numbered 0 gets a number; CR LF endings follow the file.
+  // The entry numbered 0 ("0x" reads as 0) gets a number; CR LF endings
+  // follow the file.
   EXPECT_EQ(Read(), foreign + broken + ";Download;\r\n6;LOGIN;" + Enc("scott") + "\r\n" +
                         ";Download;\r\n7;PASS;" + Enc("tiger") + "\r\n");
   EXPECT_EQ(Lookup(Read(), "PASS"), "tiger");

@@ -94,8 +94,10 @@ inline std::string Record(int group, const std::string& stamp, const std::string
   std::string port = group == 1 ? "4711" : group == 2 ? "65535" : "502";
   std::string ip_r = std::string(15 - ip.size(), ' ') + ip;
   std::string port_r = std::string(5 - port.size(), ' ') + port;
-  return "$" + L(ip, 15) + L(port, 5) + stamp + "999" + ip_r + port_r + B(28) + "0460" + table +
-         stamp.substr(2, 6) + stamp.substr(8, 6) + "BDE" + action + L(body, 438) + "*\r\n";
+  std::string out = "$";
+  out += L(ip, 15) + L(port, 5) + stamp + "999" + ip_r + port_r + B(28) + "0460" + table;
+  out += stamp.substr(2, 6) + stamp.substr(8, 6) + "BDE" + action + L(body, 438) + "*\r\n";
+  return out;
 }
 
 // The bodies of the rows that Header and Operation insert.

@@ -250,10 +250,10 @@ TEST_F(PrvDownloadTest, ReMarkingTakesEveryValidPersonWhateverTheRequestSays) {
   auto person = [&](const char* pnr, const std::string& gvo) {
     return "('" + std::string(pnr) + "', " + gvo + ", NULL, 1, 'K1', 'FB01', NULL, NULL, " + valid;
   };
-  Insert(person("00000000", "NULL") + "," + person("0999", "'" + DateText(-1) + "'") + "," +
-         person("1500", "'" + DateText(0) + "'") + "," + person("1600", "'" + DateText(1) + "'") +
-         "," + person("5000", "NULL") + "," + person("99999999", "'" + DateText(-30) + "'") + "," +
-         person("A123", "NULL"));
+  auto day = [](int d) { return std::string("'").append(DateText(d)).append("'"); };
+  Insert(person("00000000", "NULL") + "," + person("0999", day(-1)) + "," + person("1500", day(0)) +
+         "," + person("1600", day(1)) + "," + person("5000", "NULL") + "," +
+         person("99999999", day(-30)) + "," + person("A123", "NULL"));
   char from[9] = "1000", to[9] = "2000";
   Prv_Sel("M7", from, to);
   EXPECT_STREQ(from, "00000000");

@@ -91,10 +91,16 @@ class UpdRunTest : public UpdTest {
 };
 
 std::string BlankRequest() {
-  return "'" + Blanks(12) + "', '" + Blanks(12) + "', '" + Blanks(12) + "', '" + Blanks(12) +
-         "', '     ', '     ', '" + Blanks(10) + "', '" + Blanks(10) + "', '" + Blanks(10) +
-         "', '" + Blanks(10) + "', '     ', '     ', '     ', '     ', '" + Blanks(8) + "', '" +
-         Blanks(8) + "', '     ', '     '";
+  // The eighteen from/to fields, each blank to its column's width.
+  const int widths[] = {12, 12, 12, 12, 5, 5, 10, 10, 10, 10, 5, 5, 5, 5, 8, 8, 5, 5};
+  std::string out;
+  for (int w : widths) {
+    if (!out.empty()) out += ", ";
+    out += '\'';
+    out += Blanks(w);
+    out += '\'';
+  }
+  return out;
 }
 
 TEST_F(UpdRunTest, BlankRequestSendsNothingAndIsReset) {

@@ -1,112 +1,21 @@
 // velmarkon-show: prints the records of send-buffer files so that a person can
 // read them: each record's raw line, then its header and body fields with
-// offset, width, name and value.
+// offset, width, name and value, as sendbuf/record_layout describes them.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "run/about.h"
+#include "sendbuf/record_layout.h"
 #include "sendbuf/snddnl.h"
 #include "support/cp1252.h"
 
 namespace {
 
-struct Field {
-  int offset;  // within the record
-  int width;
-  const char* name;
-};
-
-const Field kHeader[] = {
-    {0, 1, "start"},         {1, 15, "address"},     {16, 5, "port"},
-    {21, 14, "written at"},  {35, 3, "999"},         {38, 15, "address (right)"},
-    {53, 5, "port (right)"}, {58, 28, "blanks"},     {86, 4, "length"},
-    {90, 3, "table"},        {93, 6, "date yymmdd"}, {99, 6, "time HHMMSS"},
-    {105, 3, "BDE"},         {108, 3, "action"},
-};
-
-// Body layouts by table code; offsets within the body (record offset 111).
-struct Layout {
-  const char* table;
-  Field fields[24];
-};
-
-const Layout kLayouts[] = {
-    {"KST", {{0, 7, "cost centre"}, {7, 25, "text"}, {32, 5, "blanks"}, {37, 1, "end mark"}}},
-    {"APK",
-     {{0, 12, "order"},
-      {12, 30, "ApkBz1"},
-      {42, 30, "ApkBz2"},
-      {72, 8, "ApkTxt"},
-      {80, 20, "ApkTnr"},
-      {100, 30, "ApkTb1"},
-      {130, 30, "ApkTb2"},
-      {160, 11, "ApkSme"},
-      {171, 3, "ApkMee"},
-      {174, 6, "ApkBgs"},
-      {180, 6, "ApkEns"},
-      {186, 5, "ApkAfo"},
-      {191, 1, "ApkSts"},
-      {192, 10, "ApkZf1"},
-      {202, 20, "ApkZf2"},
-      {222, 30, "ApkZf3"},
-      {252, 1, "end mark"}}},
-    {"APP", {{0, 12, "order"},    {12, 5, "operation"}, {17, 30, "AppBz1"},  {47, 30, "AppBz2"},
-             {77, 8, "AppTxt"},   {85, 10, "AppApg"},   {95, 11, "AppSme"},  {106, 3, "AppMee"},
-             {109, 7, "AppStr"},  {116, 7, "AppSte"},   {123, 7, "AppSza"},  {130, 6, "AppBds"},
-             {136, 6, "AppEds"},  {142, 5, "AppVaf"},   {147, 5, "AppNaf"},  {152, 1, "AppSts"},
-             {153, 10, "AppZf1"}, {163, 20, "AppZf2"},  {183, 30, "AppZf3"}, {213, 11, "AppIme"},
-             {224, 11, "AppAme"}, {246, 1, "end mark"}}},
-    {"MAG",
-     {{0, 10, "group"},
-      {10, 30, "ApgBez"},
-      {40, 8, "ApgTxt"},
-      {48, 10, "ApgFbe"},
-      {58, 7, "cost centre"},
-      {65, 10, "blanks"},
-      {75, 10, "ApgZf1"},
-      {85, 20, "ApgZf2"},
-      {105, 30, "ApgZf3"}}},
-    {"MAS",
-     {{0, 10, "workplace"},
-      {10, 30, "AplBez"},
-      {40, 8, "AplTxt"},
-      {48, 10, "AplFbe"},
-      {58, 7, "cost centre"},
-      {65, 10, "AplApg"},
-      {75, 20, "blanks"},
-      {95, 5, "AplApr"},
-      {100, 1, "AplSts"},
-      {101, 10, "AplZf1"},
-      {111, 20, "AplZf2"},
-      {131, 23, "AplZf3"},
-      {154, 1, "end mark"}}},
-    {"UBG",
-     {{0, 1, "kind"},
-      {1, 4, "reason"},
-      {5, 30, "UbgBez"},
-      {35, 30, "UbgBez"},
-      {65, 8, "UbgTxt"},
-      {73, 1, "end mark"}}},
-    {"PNR", {{0, 8, "personnel no."}, {8, 7, "cost centre"}, {15, 1, "code"}, {16, 1, "end mark"}}},
-    {"AWN", {{0, 8, "PrvAwn"}, {8, 8, "personnel no."}, {16, 1, "end mark"}}},
-};
-
-// Prints width bytes of Windows-1252 text as UTF-8 between quotes.
-void Value(const char* p, int width) {
-  char text[512], utf8[1600];
-  int n = width < static_cast<int>(sizeof text) - 1 ? width : static_cast<int>(sizeof text) - 1;
-  memcpy(text, p, static_cast<size_t>(n));
-  text[n] = '\0';
-  for (int i = 0; i < n; ++i)
-    if (text[i] == '\0') text[i] = '.';
-  Cp1252_ToUtf8(text, utf8, sizeof utf8);
-  printf("\"%s\"\n", utf8);
-}
-
-void Row(int offset, int width, const char* name, const char* p) {
-  printf("    %3d %3d  %-16s ", offset, width, name);
-  Value(p, width);
+void Row(const RecValue& v) {
+  char utf8[3 * REC_BODY_WIDTH + 1];
+  Rec_ValueText(v, utf8, sizeof utf8);
+  printf("    %3d %3d  %-16s \"%s\"\n", v.offset, v.width, v.name, utf8);
 }
 
 int ShowFile(const char* path) {
@@ -115,7 +24,7 @@ int ShowFile(const char* path) {
     fprintf(stderr, "velmarkon-show: cannot open %s\n", path);
     return 1;
   }
-  char rec[SND_RECORD_LEN];
+  char rec[REC_LEN];
   int count = 0;
   size_t n;
   while ((n = fread(rec, 1, sizeof rec, f)) > 0) {
@@ -125,27 +34,22 @@ int ShowFile(const char* path) {
       printf("  incomplete record of %zu bytes\n", n);
       break;
     }
-    char raw[SND_RECORD_LEN], utf8[3 * SND_RECORD_LEN];
-    memcpy(raw, rec, SND_RECORD_LEN - 2);
-    raw[SND_RECORD_LEN - 2] = '\0';
+    char raw[REC_LEN], utf8[3 * REC_LEN];
+    memcpy(raw, rec, REC_LEN - 2);
+    raw[REC_LEN - 2] = '\0';
     Cp1252_ToUtf8(raw, utf8, sizeof utf8);
     printf("  raw: %s\n", utf8);
     printf("    off len  field            value\n");
-    for (const Field& h : kHeader) Row(h.offset, h.width, h.name, rec + h.offset);
-    const char* body = rec + 111;
-    const Layout* layout = nullptr;
-    for (const Layout& l : kLayouts)
-      if (memcmp(rec + 90, l.table, 3) == 0) layout = &l;
-    if (layout) {
-      for (const Field& b : layout->fields)
-        if (b.name) Row(111 + b.offset, b.width, b.name, body + b.offset);
-    } else {
-      Row(111, 438, "body", body);
+    RecDecoded d;
+    Rec_Decode(rec, sizeof rec, &d);
+    for (int i = 0; i < d.count; ++i) {
+      const RecValue& v = d.values[i];
+      if (v.offset == REC_END_OFFSET + 1)
+        printf("    %3d %3d  %-16s %s\n", v.offset, v.width, v.name,
+               v.text[0] == '\r' && v.text[1] == '\n' ? "CR LF" : "(broken)");
+      else
+        Row(v);
     }
-    printf("    549   1  end              ");
-    Value(rec + 549, 1);
-    printf("    550   2  line end         %s\n",
-           rec[550] == '\r' && rec[551] == '\n' ? "CR LF" : "(broken)");
   }
   fclose(f);
   printf("%s: %d record(s)\n\n", path, count);
