@@ -103,7 +103,7 @@ int Rotate() {
 
 // An entry that could not be written goes to stderr, in UTF-8.
 void ToStderr(const char* text) {
-  static char utf8[3 * kEntrySize + 1];
+  char utf8[3 * kEntrySize + 1];
   Cp1252_ToUtf8(text, utf8, sizeof utf8);
   fprintf(stderr, "velmarkon: log entry not written to %s:%s", g_file_name, utf8 + 1);
   fflush(stderr);
