@@ -62,21 +62,9 @@ const HostVar kDnlOut[] = {
     HvStr(h.ApgZf2),  HvStr(h.ApgZf3),  HvStr(h.ApgDna),  HvStr(h.ApgDwn),  HvI32(&h.ApgSta),
     HvStr(h.ApgErf)};
 // The key-range cursor: ApgSta with 16 bits.
-const HostVar kRangeOut[] = {
-    HvKey(h.ApgApg),  HvStr(h.ApgBez),  HvStr(h.ApgTxt),  HvStr(h.ApgFbe),   HvStr(h.ApgKst),
-    HvI32(&h.ApgApl), HvI32(&h.ApgTag), HvFlt(&h.ApgKap), HvFlt(&h.ApgPrd),  HvFlt(&h.ApgRst),
-    HvFlt(&h.ApgPau), HvFlt(&h.ApgUnt), HvFlt(&h.ApgIak), HvStr(h.ApgSt1),   HvStr(h.ApgSt2),
-    HvStr(h.ApgSt3),  HvFlt(&h.ApgSf1), HvFlt(&h.ApgSf2), HvFlt(&h.ApgSf3),  HvStr(h.ApgZf1),
-    HvStr(h.ApgZf2),  HvStr(h.ApgZf3),  HvStr(h.ApgDna),  HvStr(h.ApgDwn),   HvI16w(&h.ApgSta),
-    HvStr(h.ApgErf)};
+const std::array<HostVar, 26> kRangeOut = Hv_Variant(kDnlOut, {{24, HvI16w(&h.ApgSta)}});
 // The read: as the key-range cursor, the key as it stands.
-const HostVar kReadOut[] = {
-    HvStr(h.ApgApg),  HvStr(h.ApgBez),  HvStr(h.ApgTxt),  HvStr(h.ApgFbe),   HvStr(h.ApgKst),
-    HvI32(&h.ApgApl), HvI32(&h.ApgTag), HvFlt(&h.ApgKap), HvFlt(&h.ApgPrd),  HvFlt(&h.ApgRst),
-    HvFlt(&h.ApgPau), HvFlt(&h.ApgUnt), HvFlt(&h.ApgIak), HvStr(h.ApgSt1),   HvStr(h.ApgSt2),
-    HvStr(h.ApgSt3),  HvFlt(&h.ApgSf1), HvFlt(&h.ApgSf2), HvFlt(&h.ApgSf3),  HvStr(h.ApgZf1),
-    HvStr(h.ApgZf2),  HvStr(h.ApgZf3),  HvStr(h.ApgDna),  HvStr(h.ApgDwn),   HvI16w(&h.ApgSta),
-    HvStr(h.ApgErf)};
+const std::array<HostVar, 26> kReadOut = Hv_Variant(kRangeOut, {{0, HvStr(h.ApgApg)}});
 
 const HostVar kMarkerIn[] = {HvStr(in.marker)};
 const HostVar kRangeIn[] = {HvStr(in.from), HvStr(in.to)};
@@ -91,8 +79,8 @@ void Sent(const ApgRow& sent) {
 }
 
 // A fetched row goes to the caller also when it failed, for its key.
-template <size_t N>
-int32_t Fetched(int32_t rc, const HostVar (&list)[N], ApgRow* row) {
+template <class List>
+int32_t Fetched(int32_t rc, const List& list, ApgRow* row) {
   if (rc == 0 || Sql_RowFailed()) Sql_Deliver(list, h, row);
   return rc;
 }

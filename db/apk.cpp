@@ -91,18 +91,13 @@ const HostVar kRangeOut[] = {
 };
 static_assert(sizeof kRangeOut / sizeof kRangeOut[0] == 35);
 
-const HostVar kReadOut[] = {
-    HvStr(h.ApkApk),     HvStr(h.ApkBz1),     HvStr(h.ApkBz2),     HvStr(h.ApkTxt),
-    HvI16w(&h.ApkSts),   HvI16w(&h.ApkSis),   HvStr(h.ApkKun),     HvStr(h.ApkKb1),
-    HvStr(h.ApkKb2),     HvStr(h.ApkBgs),     HvStr(h.ApkEns),     HvI16w(&h.ApkAfo),
-    HvI16w(&h.ApkEaf),   HvStr(h.ApkTnr),     HvStr(h.ApkTb1),     HvStr(h.ApkTb2),
-    HvFlt(&h.ApkSme),    HvFlt(&h.ApkIme),    HvStr(h.ApkMee),     HvStr(h.ApkBdiDate),
-    HvStr(h.ApkBdiTime), HvStr(h.ApkEdiDate), HvStr(h.ApkEdiTime), HvStr(h.ApkFbe),
-    HvStr(h.ApkKst),     HvStr(h.ApkZf1),     HvStr(h.ApkZf2),     HvStr(h.ApkZf3),
-    HvStr(h.ApkKnz),     HvI16w(&h.ApkSsn),   HvStr(h.ApkDna),     HvStr(h.ApkDwn),
-    HvI16w(&h.ApkSta),   HvStr(h.ApkErf),     HvI32(&h.ApkAba),
-};
-static_assert(sizeof kReadOut / sizeof kReadOut[0] == 35);
+// The read: the key as it stands, the action code before the marker, ApkAba
+// with 32 bits.
+const std::array<HostVar, 35> kReadOut =
+    Hv_Variant(kRangeOut, {{0, HvStr(h.ApkApk)},
+                           {30, HvStr(h.ApkDna)},
+                           {31, HvStr(h.ApkDwn)},
+                           {34, HvI32(&h.ApkAba)}});
 
 const HostVar kMarkerIn[] = {HvStr(in.marker)};
 const HostVar kRangeIn[] = {HvStr(in.lower), HvStr(in.upper)};
@@ -120,8 +115,8 @@ void Sent(const ApkRow& sent) {
 }
 
 // A fetched row goes to the caller also when it failed, for its key.
-template <size_t N>
-int32_t Fetched(int32_t rc, const HostVar (&list)[N], ApkRow* row) {
+template <class List>
+int32_t Fetched(int32_t rc, const List& list, ApkRow* row) {
   if (rc == 0 || Sql_RowFailed()) Sql_Deliver(list, h, row);
   return rc;
 }

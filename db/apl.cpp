@@ -65,26 +65,10 @@ const HostVar kDnlOut[] = {
     HvStr(h.AplSt2),   HvStr(h.AplSt3),   HvFlt(&h.AplSf1),  HvFlt(&h.AplSf2),  HvFlt(&h.AplSf3),
     HvStr(h.AplZf1),   HvStr(h.AplZf2),   HvStr(h.AplZf3),   HvStr(h.AplDna),   HvStr(h.AplDwn),
     HvI32(&h.AplSta),  HvStr(h.AplErf)};
-// The key-range cursor: AplSta with 16 bits too.
-const HostVar kRangeOut[] = {
-    HvKey(h.AplApl),   HvStr(h.AplBez),   HvStr(h.AplTxt),   HvStr(h.AplApg),   HvStr(h.AplFbe),
-    HvI16w(&h.AplSts), HvI16w(&h.AplSis), HvI32(&h.AplApr),  HvI32(&h.AplAaf),  HvStr(h.AplUbg),
-    HvStr(h.AplUdt),   HvI32(&h.AplTag),  HvFlt(&h.AplVrf),  HvFlt(&h.AplRsp),  HvFlt(&h.AplRsi),
-    HvFlt(&h.AplAfp),  HvFlt(&h.AplAfi),  HvFlt(&h.AplPau),  HvFlt(&h.AplUnt),  HvFlt(&h.AplIak),
-    HvI32(&h.AplAvt),  HvFlt(&h.AplKap),  HvFlt(&h.AplAvr),  HvFlt(&h.AplAvp),  HvStr(h.AplSt1),
-    HvStr(h.AplSt2),   HvStr(h.AplSt3),   HvFlt(&h.AplSf1),  HvFlt(&h.AplSf2),  HvFlt(&h.AplSf3),
-    HvStr(h.AplZf1),   HvStr(h.AplZf2),   HvStr(h.AplZf3),   HvStr(h.AplDna),   HvStr(h.AplDwn),
-    HvI16w(&h.AplSta), HvStr(h.AplErf)};
+// The key-range cursor: AplSta with 16 bits.
+const std::array<HostVar, 37> kRangeOut = Hv_Variant(kDnlOut, {{35, HvI16w(&h.AplSta)}});
 // The read: as the key-range cursor, the key as it stands.
-const HostVar kReadOut[] = {
-    HvStr(h.AplApl),   HvStr(h.AplBez),   HvStr(h.AplTxt),   HvStr(h.AplApg),   HvStr(h.AplFbe),
-    HvI16w(&h.AplSts), HvI16w(&h.AplSis), HvI32(&h.AplApr),  HvI32(&h.AplAaf),  HvStr(h.AplUbg),
-    HvStr(h.AplUdt),   HvI32(&h.AplTag),  HvFlt(&h.AplVrf),  HvFlt(&h.AplRsp),  HvFlt(&h.AplRsi),
-    HvFlt(&h.AplAfp),  HvFlt(&h.AplAfi),  HvFlt(&h.AplPau),  HvFlt(&h.AplUnt),  HvFlt(&h.AplIak),
-    HvI32(&h.AplAvt),  HvFlt(&h.AplKap),  HvFlt(&h.AplAvr),  HvFlt(&h.AplAvp),  HvStr(h.AplSt1),
-    HvStr(h.AplSt2),   HvStr(h.AplSt3),   HvFlt(&h.AplSf1),  HvFlt(&h.AplSf2),  HvFlt(&h.AplSf3),
-    HvStr(h.AplZf1),   HvStr(h.AplZf2),   HvStr(h.AplZf3),   HvStr(h.AplDna),   HvStr(h.AplDwn),
-    HvI16w(&h.AplSta), HvStr(h.AplErf)};
+const std::array<HostVar, 37> kReadOut = Hv_Variant(kRangeOut, {{0, HvStr(h.AplApl)}});
 
 const HostVar kMarkerIn[] = {HvStr(in.marker)};
 const HostVar kRangeIn[] = {HvStr(in.from), HvStr(in.to)};
@@ -99,8 +83,8 @@ void Sent(const AplRow& sent) {
 }
 
 // A fetched row goes to the caller also when it failed, for its key.
-template <size_t N>
-int32_t Fetched(int32_t rc, const HostVar (&list)[N], AplRow* row) {
+template <class List>
+int32_t Fetched(int32_t rc, const List& list, AplRow* row) {
   if (rc == 0 || Sql_RowFailed()) Sql_Deliver(list, h, row);
   return rc;
 }

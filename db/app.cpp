@@ -93,19 +93,10 @@ constexpr size_t kSsn = 54, kSta = 57;  // AppSsn and AppSta in the list
 
 // The key-range cursor and the read: AppSsn and AppSta in 16 bits; the read
 // takes the key as it stands.
-const std::array<HostVar, kColumns> kStdOut = [] {
-  std::array<HostVar, kColumns> a;
-  for (size_t i = 0; i < kColumns; ++i) a[i] = kDnlOut[i];
-  a[kSsn] = HvI16w(&h.AppSsn);
-  a[kSta] = HvI16w(&h.AppSta);
-  return a;
-}();
-const std::array<HostVar, kColumns> kReadOut = [] {
-  std::array<HostVar, kColumns> a = kStdOut;
-  a[0] = HvStr(h.AppApk);
-  a[1] = HvStr(h.AppApp);
-  return a;
-}();
+const std::array<HostVar, kColumns> kStdOut =
+    Hv_Variant(kDnlOut, {{kSsn, HvI16w(&h.AppSsn)}, {kSta, HvI16w(&h.AppSta)}});
+const std::array<HostVar, kColumns> kReadOut =
+    Hv_Variant(kStdOut, {{0, HvStr(h.AppApk)}, {1, HvStr(h.AppApp)}});
 
 const HostVar kMarkerIn[] = {HvStr(in.marker)};
 const HostVar kRangeIn[] = {HvStr(in.lower_apk), HvStr(in.lower_apk), HvStr(in.lower_app),
@@ -163,9 +154,9 @@ int32_t App_OpenRange(const char* lower_apk, const char* lower_app, const char* 
 
 int32_t App_FetchRange(AppRow* row, int16_t variant) {
   if (variant != 1) return SQL_CURSOR_INVALID;
-  int32_t rc = Sql_Fetch(&s_range, kStdOut.data(), static_cast<int>(kColumns));
+  int32_t rc = Sql_Fetch(&s_range, kStdOut);
   if (rc == 0 || Sql_RowFailed())
-    Sql_Deliver(kStdOut.data(), static_cast<int>(kColumns), &h, row, sizeof h);
+    Sql_Deliver(kStdOut, h, row);
   else
     KeyOnly(row);
   return rc;
@@ -177,9 +168,9 @@ int32_t App_CloseRange(int16_t variant) {
 
 int32_t App_PKeyRead(AppRow* row) {
   Key(*row);
-  int32_t rc = Sql_SelectInto(&s_read, kKeyIn, kReadOut.data(), static_cast<int>(kColumns));
+  int32_t rc = Sql_SelectInto(&s_read, kKeyIn, kReadOut);
   if (rc == 0 || Sql_RowFailed())
-    Sql_Deliver(kReadOut.data(), static_cast<int>(kColumns), &h, row, sizeof h);
+    Sql_Deliver(kReadOut, h, row);
   else
     KeyOnly(row);
   return rc;

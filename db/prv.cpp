@@ -95,8 +95,8 @@ void Sent(const PrvRow& sent) {
 }
 
 // A fetched row goes to the caller also when it failed, for its key.
-template <size_t N>
-int32_t Fetched(int32_t rc, const HostVar (&list)[N], PrvRow* row) {
+template <class List>
+int32_t Fetched(int32_t rc, const List& list, PrvRow* row) {
   if (rc == 0 || Sql_RowFailed()) Sql_Deliver(list, h, row);
   return rc;
 }

@@ -16,8 +16,11 @@
 // says so, and the next fetch goes on with the next row.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 
 #include "support/text.h"
 
@@ -178,6 +181,10 @@ template <class Rec, size_t N>
 void Sql_Deliver(const HostVar (&list)[N], const Rec& host, Rec* row) {
   Sql_Deliver(list, static_cast<int>(N), &host, row, sizeof(Rec));
 }
+template <class Rec, size_t N>
+void Sql_Deliver(const std::array<HostVar, N>& list, const Rec& host, Rec* row) {
+  Sql_Deliver(list.data(), static_cast<int>(N), &host, row, sizeof(Rec));
+}
 
 // Forgets the session's unit of work (the session ends).
 void Sql_SessionEnded();
@@ -190,6 +197,24 @@ void Sql_SetCommitHook(void (*hook)());
 int Sql_PrepareAll(void (*report)(const char* text, int32_t code));
 // All registered statements, for tests.
 SqlStmt* Sql_FirstStmt();
+
+// An output list that differs from another only at a few places (a column
+// of another width, a key taken as it stands): base with the changes made.
+template <size_t N>
+std::array<HostVar, N> Hv_Variant(const HostVar (&base)[N],
+                                  std::initializer_list<std::pair<size_t, HostVar>> changes) {
+  std::array<HostVar, N> list;
+  for (size_t i = 0; i < N; ++i) list[i] = base[i];
+  for (const auto& [at, hv] : changes) list[at] = hv;
+  return list;
+}
+template <size_t N>
+std::array<HostVar, N> Hv_Variant(const std::array<HostVar, N>& base,
+                                  std::initializer_list<std::pair<size_t, HostVar>> changes) {
+  std::array<HostVar, N> list = base;
+  for (const auto& [at, hv] : changes) list[at] = hv;
+  return list;
+}
 
 template <size_t N>
 int32_t Sql_Exec(SqlStmt* st, const HostVar (&in)[N]) {
@@ -204,8 +229,16 @@ int32_t Sql_Fetch(SqlStmt* st, const HostVar (&out)[N]) {
   return Sql_Fetch(st, out, static_cast<int>(N));
 }
 template <size_t N>
+int32_t Sql_Fetch(SqlStmt* st, const std::array<HostVar, N>& out) {
+  return Sql_Fetch(st, out.data(), static_cast<int>(N));
+}
+template <size_t N>
 int32_t Sql_SelectInto(SqlStmt* st, const HostVar (&in)[N], const HostVar* out, int nout) {
   return Sql_SelectInto(st, in, static_cast<int>(N), out, nout);
+}
+template <size_t NI, size_t NO>
+int32_t Sql_SelectInto(SqlStmt* st, const HostVar (&in)[NI], const std::array<HostVar, NO>& out) {
+  return Sql_SelectInto(st, in, static_cast<int>(NI), out.data(), static_cast<int>(NO));
 }
 template <size_t N>
 int32_t Sql_Change(SqlChange* ch, const HostVar (&in)[N]) {

@@ -51,19 +51,9 @@ const HostVar kDnlOut[] = {
     HvFlt(&h.UbgSf2), HvFlt(&h.UbgSf3), HvStr(h.UbgDna),  HvStr(h.UbgDwn),  HvI32(&h.UbgSta),
     HvStr(h.UbgErf)};
 // The key-range cursor: UbgSta with 16 bits.
-const HostVar kRangeOut[] = {
-    HvKey(h.UbgUbg),  HvI32(&h.UbgKnz), HvStr(h.UbgFbe),  HvStr(h.UbgBez),  HvStr(h.UbgTxt),
-    HvStr(h.UbgZf1),  HvStr(h.UbgZf2),  HvStr(h.UbgZf3),  HvI32(&h.UbgAst), HvFlt(&h.UbgRst),
-    HvFlt(&h.UbgAsf), HvStr(h.UbgSt1),  HvStr(h.UbgSt2),  HvStr(h.UbgSt3),  HvFlt(&h.UbgSf1),
-    HvFlt(&h.UbgSf2), HvFlt(&h.UbgSf3), HvStr(h.UbgDna),  HvStr(h.UbgDwn),  HvI16w(&h.UbgSta),
-    HvStr(h.UbgErf)};
+const std::array<HostVar, 21> kRangeOut = Hv_Variant(kDnlOut, {{19, HvI16w(&h.UbgSta)}});
 // The read: as the key-range cursor, the key as it stands.
-const HostVar kReadOut[] = {
-    HvStr(h.UbgUbg),  HvI32(&h.UbgKnz), HvStr(h.UbgFbe),  HvStr(h.UbgBez),  HvStr(h.UbgTxt),
-    HvStr(h.UbgZf1),  HvStr(h.UbgZf2),  HvStr(h.UbgZf3),  HvI32(&h.UbgAst), HvFlt(&h.UbgRst),
-    HvFlt(&h.UbgAsf), HvStr(h.UbgSt1),  HvStr(h.UbgSt2),  HvStr(h.UbgSt3),  HvFlt(&h.UbgSf1),
-    HvFlt(&h.UbgSf2), HvFlt(&h.UbgSf3), HvStr(h.UbgDna),  HvStr(h.UbgDwn),  HvI16w(&h.UbgSta),
-    HvStr(h.UbgErf)};
+const std::array<HostVar, 21> kReadOut = Hv_Variant(kRangeOut, {{0, HvStr(h.UbgUbg)}});
 
 const HostVar kMarkerIn[] = {HvStr(in.marker)};
 const HostVar kRangeIn[] = {HvStr(in.from), HvStr(in.to)};
@@ -78,8 +68,8 @@ void Sent(const UbgRow& sent) {
 }
 
 // A fetched row goes to the caller also when it failed, for its key.
-template <size_t N>
-int32_t Fetched(int32_t rc, const HostVar (&list)[N], UbgRow* row) {
+template <class List>
+int32_t Fetched(int32_t rc, const List& list, UbgRow* row) {
   if (rc == 0 || Sql_RowFailed()) Sql_Deliver(list, h, row);
   return rc;
 }

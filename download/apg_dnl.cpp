@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "download/frame.h"
+#include "download/release.h"
 #include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -76,33 +77,26 @@ int32_t Apg_DnlSatz(DownloadMessage* msg, ApgRow row) {
   return 0;
 }
 
-int32_t Apg_Frei(ApgRow row) {
-  // The decision rests on the action code read again, and the change acts
-  // only while the group is still as it was sent.
-  ApgRow cur;
-  memset(&cur, 0, sizeof cur);
-  CopyText(cur.ApgApg, row.ApgApg);
-  // A value the release does not need may fail the read (a number beyond
-  // its width): the marks it decides on have arrived all the same.
-  int32_t rc = Apg_PKeyRead(&cur);
-  if (rc != 0 && Sql_RowFailed()) rc = 0;
-  if (rc != 0) {
-    Msg_Report("ApgDnl", "Fehler bei Apg_PKeyRead", rc);
-    return rc;
-  }
-  int32_t as_sent = Dnl_AsSent("Apg_Frei", cur.ApgDwn, cur.ApgDna, row.ApgDwn, row.ApgDna);
-  if (as_sent >= 0) return as_sent;
-  if (strcmp(cur.ApgDna, "LOE") == 0) {
-    rc = Apg_PKeyDel(row);
-    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apg_Frei", rc);
-    if (rc != 0) Msg_Report("Apg_Frei", "Fehler bei Apg_PKeyDel", rc);
-    return rc;
-  }
-  rc = Apg_PKeyFrei(row);
-  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apg_Frei", rc);
-  if (rc != 0) Msg_Report("ApgDnl", "Fehler bei Apg_PKeyUpd", rc);
-  return rc;
-}
+namespace {
+const TableRelease<ApgRow> kApgFrei = {
+    .name = "Apg_Frei",
+    .read = Apg_PKeyRead,
+    .read_fn = "ApgDnl",
+    .read_failure = "Fehler bei Apg_PKeyRead",
+    .del = Apg_PKeyDel,
+    .del_fn = "Apg_Frei",
+    .del_failure = "Fehler bei Apg_PKeyDel",
+    .frei = Apg_PKeyFrei,
+    .frei_fn = "ApgDnl",
+    .frei_failure = "Fehler bei Apg_PKeyUpd",
+    .dwn = &ApgRow::ApgDwn,
+    .dna = &ApgRow::ApgDna,
+    .kept = nullptr,
+    .withdraw = nullptr,
+};
+}  // namespace
+
+int32_t Apg_Frei(ApgRow row) { return Dnl_Release(kApgFrei, row); }
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "download/frame.h"
 #include "download/order_body.h"
+#include "download/release.h"
 #include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -42,25 +43,26 @@ int32_t Apk_DnlSatz(DownloadMessage* msg, ApkRow row) {
   return 0;
 }
 
-int32_t Apk_Frei(ApkRow row) {
-  ApkRow cur;  // the row as it is now in the database
-  memset(&cur, 0, sizeof cur);
-  CopyText(cur.ApkApk, row.ApkApk);
-  // A value the release does not need may fail the read (a number beyond
-  // its width): the marks it decides on have arrived all the same.
-  int32_t rc = Apk_PKeyRead(&cur);
-  if (rc != 0 && Sql_RowFailed()) rc = 0;
-  if (rc != 0) {
-    Msg_Report("ApkDnl", "Fehler bei Apk_PKeyRead", rc);
-    return rc;
-  }
-  int32_t as_sent = Dnl_AsSent("Apk_Frei", cur.ApkDwn, cur.ApkDna, row.ApkDwn, row.ApkDna);
-  if (as_sent >= 0) return as_sent;
-  rc = strcmp(row.ApkDna, "LOE") == 0 ? Apk_PKeyDel(row) : Apk_PKeyFrei(row);
-  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apk_Frei", rc);
-  if (rc != 0) Msg_Report("ApkDnl", "Fehler bei Apk_PKeyUpd", rc);
-  return rc;
-}
+namespace {
+const TableRelease<ApkRow> kApkFrei = {
+    .name = "Apk_Frei",
+    .read = Apk_PKeyRead,
+    .read_fn = "ApkDnl",
+    .read_failure = "Fehler bei Apk_PKeyRead",
+    .del = Apk_PKeyDel,
+    .del_fn = "ApkDnl",
+    .del_failure = "Fehler bei Apk_PKeyUpd",
+    .frei = Apk_PKeyFrei,
+    .frei_fn = "ApkDnl",
+    .frei_failure = "Fehler bei Apk_PKeyUpd",
+    .dwn = &ApkRow::ApkDwn,
+    .dna = &ApkRow::ApkDna,
+    .kept = nullptr,
+    .withdraw = nullptr,
+};
+}  // namespace
+
+int32_t Apk_Frei(ApkRow row) { return Dnl_Release(kApkFrei, row); }
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "db/ksg.h"
 #include "download/frame.h"
+#include "download/release.h"
 #include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -92,33 +93,26 @@ int32_t Apl_DnlSatz(DownloadMessage* msg, AplRow row) {
   return rc;
 }
 
-int32_t Apl_Frei(AplRow row) {
-  // The decision rests on the action code read again, and the change acts
-  // only while the workplace is still as it was sent.
-  AplRow cur;
-  memset(&cur, 0, sizeof cur);
-  CopyText(cur.AplApl, row.AplApl);
-  // A value the release does not need may fail the read (a number beyond
-  // its width): the marks it decides on have arrived all the same.
-  int32_t rc = Apl_PKeyRead(&cur);
-  if (rc != 0 && Sql_RowFailed()) rc = 0;
-  if (rc != 0) {
-    Msg_Report("AplDnl", "Fehler bei Apl_PKeyRead", rc);
-    return rc;
-  }
-  int32_t as_sent = Dnl_AsSent("Apl_Frei", cur.AplDwn, cur.AplDna, row.AplDwn, row.AplDna);
-  if (as_sent >= 0) return as_sent;
-  if (strcmp(cur.AplDna, "LOE") == 0) {
-    rc = Apl_PKeyDel(row);
-    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apl_Frei", rc);
-    if (rc != 0) Msg_Report("Apl_Frei", "Fehler bei Apl_PKeyDel", rc);
-    return rc;
-  }
-  rc = Apl_PKeyFrei(row);
-  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Apl_Frei", rc);
-  if (rc != 0) Msg_Report("AplDnl", "Fehler bei Apl_PKeyUpd", rc);
-  return rc;
-}
+namespace {
+const TableRelease<AplRow> kAplFrei = {
+    .name = "Apl_Frei",
+    .read = Apl_PKeyRead,
+    .read_fn = "AplDnl",
+    .read_failure = "Fehler bei Apl_PKeyRead",
+    .del = Apl_PKeyDel,
+    .del_fn = "Apl_Frei",
+    .del_failure = "Fehler bei Apl_PKeyDel",
+    .frei = Apl_PKeyFrei,
+    .frei_fn = "AplDnl",
+    .frei_failure = "Fehler bei Apl_PKeyUpd",
+    .dwn = &AplRow::AplDwn,
+    .dna = &AplRow::AplDna,
+    .kept = nullptr,
+    .withdraw = nullptr,
+};
+}  // namespace
+
+int32_t Apl_Frei(AplRow row) { return Dnl_Release(kAplFrei, row); }
 
 namespace {
 

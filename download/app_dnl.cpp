@@ -9,6 +9,7 @@
 #include "db/apk.h"
 #include "download/frame.h"
 #include "download/order_body.h"
+#include "download/release.h"
 #include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"

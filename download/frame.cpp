@@ -2,6 +2,7 @@
 // which rows become durable and are released, and the run summary.
 #include "download/frame.h"
 
+#include "download/release.h"
 #include "download/remark.h"
 #include "sendbuf/ip.h"
 #include "support/platform.h"

@@ -88,18 +88,6 @@ void Dnl_SetGroup(int32_t rows, int32_t ms);  // tests and the benchmark
 // nullptr, the default; the program sets stdout).
 void Dnl_SetSummary(FILE* out);
 
-// The releases' common checks. A release reads its row again first; when
-// the row no longer carries the marker and action code that were sent,
-// Dnl_AsSent gives what the release returns: 0 when the row is not marked
-// any more (nothing to do), DNL_LEFT_MARKED when it carries a newer mark
-// (logged under the release's function name fn). It gives -1 when the row
-// is still as sent and the release goes on.
-int32_t Dnl_AsSent(const char* fn, const char* now_dwn, const char* now_dna, const char* sent_dwn,
-                   const char* sent_dna);
-// A release's guarded change found the row changed after all (1403): the
-// row is left as the other program left it; logged under fn.
-int32_t Dnl_LeftMarked(const char* fn, int32_t code);
-
 // The non-template part of the frame: one download's group and counts.
 struct DnlRun {
   const char* name;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "download/frame.h"
+#include "download/release.h"
 #include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -81,33 +82,29 @@ int32_t Prv_AwnSatz(DownloadMessage* msg, PrvRow row) {
   return 0;
 }
 
-int32_t Prv_Frei(PrvRow row) {
-  // The decisions rest on the row read again, and the change acts only while
-  // the row is still as it was sent.
-  PrvRow cur = row;
-  // A value the release does not need may fail the read (a number beyond
-  // its width): the marks it decides on have arrived all the same.
-  int32_t rc = Prv_PKeyReadk(&cur);
-  if (rc != 0 && Sql_RowFailed()) rc = 0;
-  if (rc != 0) {
-    Msg_Report("PrvDnl", "Fehler bei Prv_PKeyReadk", rc);
-    return rc;
-  }
-  int32_t as_sent = Dnl_AsSent("Prv_Frei", cur.PrvDwn, cur.PrvDna, row.PrvDwn, row.PrvDna);
-  if (as_sent >= 0) return as_sent;
-  if (strcmp(cur.PrvDna, "LOE") == 0 && cur.PrvAwa == 3) {
-    rc = Prv_PKeyDel(row);
-    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Prv_Frei", rc);
-    if (rc != 0) Msg_Report("Prv_Frei", "Fehler bei Prv_PKeyDel", rc);
-    return rc;
-  }
-  // A withdrawn leave ("LOE" without PrvAwa 3) empties the leave's columns
-  // and the validity dates; the person stays.
-  rc = strcmp(cur.PrvDna, "LOE") == 0 ? Prv_PKeyLoe(row) : Prv_PKeyFrei(row);
-  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Prv_Frei", rc);
-  if (rc != 0) Msg_Report("PrvDnl", "Fehler bei Prv_PKeyUpd", rc);
-  return rc;
-}
+// "LOE" deletes the person only with PrvAwa 3 (as read again); any other
+// "LOE" withdraws a leave: its columns and the validity dates are emptied,
+// the person stays.
+namespace {
+const TableRelease<PrvRow> kPrvFrei = {
+    .name = "Prv_Frei",
+    .read = Prv_PKeyReadk,
+    .read_fn = "PrvDnl",
+    .read_failure = "Fehler bei Prv_PKeyReadk",
+    .del = Prv_PKeyDel,
+    .del_fn = "Prv_Frei",
+    .del_failure = "Fehler bei Prv_PKeyDel",
+    .frei = Prv_PKeyFrei,
+    .frei_fn = "PrvDnl",
+    .frei_failure = "Fehler bei Prv_PKeyUpd",
+    .dwn = &PrvRow::PrvDwn,
+    .dna = &PrvRow::PrvDna,
+    .kept = [](const PrvRow& now) { return now.PrvAwa != 3; },
+    .withdraw = Prv_PKeyLoe,
+};
+}  // namespace
+
+int32_t Prv_Frei(PrvRow row) { return Dnl_Release(kPrvFrei, row); }
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "download/frame.h"
+#include "download/release.h"
 #include "download/remark.h"
 #include "support/msg.h"
 #include "support/text.h"
@@ -58,33 +59,26 @@ int32_t Ubg_DnlSatz(DownloadMessage* msg, UbgRow row) {
   return 0;
 }
 
-int32_t Ubg_Frei(UbgRow row) {
-  // The decision rests on the action code read again, and the change acts
-  // only while the reason is still as it was sent.
-  UbgRow cur;
-  memset(&cur, 0, sizeof cur);
-  CopyText(cur.UbgUbg, row.UbgUbg);
-  // A value the release does not need may fail the read (a number beyond
-  // its width): the marks it decides on have arrived all the same.
-  int32_t rc = Ubg_PKeyRead(&cur);
-  if (rc != 0 && Sql_RowFailed()) rc = 0;
-  if (rc != 0) {
-    Msg_Report("UbgDnl", "Fehler bei Ubg_PKeyRead", rc);
-    return rc;
-  }
-  int32_t as_sent = Dnl_AsSent("Ubg_Frei", cur.UbgDwn, cur.UbgDna, row.UbgDwn, row.UbgDna);
-  if (as_sent >= 0) return as_sent;
-  if (strcmp(cur.UbgDna, "LOE") == 0) {
-    rc = Ubg_PKeyDel(row);
-    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Ubg_Frei", rc);
-    if (rc != 0) Msg_Report("Ubg_Frei", "Fehler bei Ubg_PKeyDel", rc);
-    return rc;
-  }
-  rc = Ubg_PKeyFrei(row);
-  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("Ubg_Frei", rc);
-  if (rc != 0) Msg_Report("UbgDnl", "Fehler bei Ubg_PKeyUpd", rc);
-  return rc;
-}
+namespace {
+const TableRelease<UbgRow> kUbgFrei = {
+    .name = "Ubg_Frei",
+    .read = Ubg_PKeyRead,
+    .read_fn = "UbgDnl",
+    .read_failure = "Fehler bei Ubg_PKeyRead",
+    .del = Ubg_PKeyDel,
+    .del_fn = "Ubg_Frei",
+    .del_failure = "Fehler bei Ubg_PKeyDel",
+    .frei = Ubg_PKeyFrei,
+    .frei_fn = "UbgDnl",
+    .frei_failure = "Fehler bei Ubg_PKeyUpd",
+    .dwn = &UbgRow::UbgDwn,
+    .dna = &UbgRow::UbgDna,
+    .kept = nullptr,
+    .withdraw = nullptr,
+};
+}  // namespace
+
+int32_t Ubg_Frei(UbgRow row) { return Dnl_Release(kUbgFrei, row); }
 
 namespace {
 
