@@ -376,9 +376,23 @@ void LoadRequest(BenchDb* db, bool every) {
       ", " + Date(-1, "17:00:00") + ", 'planung')");
 }
 
-FloorSegment Segment(const char* table, const char* marker, std::vector<std::string> keys,
-                     bool marked, int records, long rows) {
-  return {table, marker, std::move(keys), marked, records, rows};
+// A table's segment: its marker, change-time and area columns are named
+// after the table's three-letter code ("Apk": ApkDwn, ApkDat, ApkFbe).
+FloorSegment Segment(const char* table, std::vector<std::string> keys, bool marked, int records,
+                     long rows) {
+  const std::string code = table[0] ? std::string(table).substr(6, 3) : "";
+  FloorSegment s;
+  s.table = table;
+  if (!code.empty()) {
+    s.marker_column = code + "Dwn";
+    s.time_column = code + "Dat";
+    s.area_column = code + "Fbe";
+  }
+  s.key_columns = std::move(keys);
+  s.marked = marked;
+  s.records = records;
+  s.rows = rows;
+  return s;
 }
 
 }  // namespace
@@ -398,39 +412,39 @@ CaseData Bench_Load(BenchDb* db, const BenchCase& c, long rows, const std::strin
   CaseData d{rows, rows, {}};
   long centres = 6;
   const std::string name = c.name;
-  const FloorSegment apk = Segment("Kvs501Apk", "ApkDwn", {"ApkApk"}, true, 1, rows);
+  const FloorSegment apk = Segment("Kvs501Apk", {"ApkApk"}, true, 1, rows);
   if (name == "apk") {
     LoadApk(db, rows, true, 0);
     d.floors = {apk};
   } else if (name == "app") {
     LoadApk(db, (rows + 4) / 5, false, 5);
     LoadApp(db, rows, true);
-    d.floors = {Segment("Kvs504App", "AppDwn", {"AppApk", "AppApp"}, true, 1, rows)};
+    d.floors = {Segment("Kvs504App", {"AppApk", "AppApp"}, true, 1, rows)};
   } else if (name == "apg") {
     LoadKsg(db, rows);
     LoadApg(db, rows, true);
-    d.floors = {Segment("Kvs530Apg", "ApgDwn", {"ApgApg"}, true, 1, rows)};
+    d.floors = {Segment("Kvs530Apg", {"ApgApg"}, true, 1, rows)};
   } else if (name == "apl") {
     const long groups = (rows + 9) / 10;
     LoadKsg(db, groups);
     LoadApg(db, groups, false);
     LoadApl(db, rows, true);
-    d.floors = {Segment("Kvs531Apl", "AplDwn", {"AplApl"}, true, 1, rows)};
+    d.floors = {Segment("Kvs531Apl", {"AplApl"}, true, 1, rows)};
   } else if (name == "ubg") {
     LoadUbg(db, rows, true);
-    d.floors = {Segment("Kvs521Ubg", "UbgDwn", {"UbgUbg"}, true, 1, rows)};
+    d.floors = {Segment("Kvs521Ubg", {"UbgUbg"}, true, 1, rows)};
   } else if (name == "prv") {
     LoadPrv(db, rows, true);
     d.records = 2 * rows;
-    d.floors = {Segment("Kvs510Prv", "PrvDwn", {"PrvPnr"}, true, 2, rows)};
+    d.floors = {Segment("Kvs510Prv", {"PrvPnr"}, true, 2, rows)};
   } else if (name == "ksg") {
     centres = (rows + kListAreas - 1) / kListAreas;
     d.rows = d.records = centres * kListAreas;
-    d.floors = {Segment("", "", {}, false, 1, d.rows)};
+    d.floors = {Segment("", {}, false, 1, d.rows)};
   } else if (name == "upd") {
     LoadApk(db, rows, false, 0);
     LoadRequest(db, false);
-    d.floors = {Segment("Kvs501Apk", "ApkDwn", {"ApkApk"}, false, 1, rows)};
+    d.floors = {Segment("Kvs501Apk", {"ApkApk"}, false, 1, rows)};
   } else {  // upd-all: the rows split over the seven downloads
     const long each = rows / 7 > 0 ? rows / 7 : 1;
     centres = (each + kListAreas - 1) / kListAreas;
@@ -444,13 +458,13 @@ CaseData Bench_Load(BenchDb* db, const BenchCase& c, long rows, const std::strin
     LoadRequest(db, true);
     d.rows = 6 * each + centres * kListAreas;
     d.records = 7 * each + centres * kListAreas;
-    d.floors = {Segment("Kvs501Apk", "ApkDwn", {"ApkApk"}, false, 1, each),
-                Segment("Kvs504App", "AppDwn", {"AppApk", "AppApp"}, false, 1, each),
-                Segment("Kvs530Apg", "ApgDwn", {"ApgApg"}, false, 1, each),
-                Segment("Kvs531Apl", "AplDwn", {"AplApl"}, false, 1, each),
-                Segment("Kvs521Ubg", "UbgDwn", {"UbgUbg"}, false, 1, each),
-                Segment("Kvs510Prv", "PrvDwn", {"PrvPnr"}, false, 2, each),
-                Segment("", "", {}, false, 1, centres * kListAreas)};
+    d.floors = {Segment("Kvs501Apk", {"ApkApk"}, false, 1, each),
+                Segment("Kvs504App", {"AppApk", "AppApp"}, false, 1, each),
+                Segment("Kvs530Apg", {"ApgApg"}, false, 1, each),
+                Segment("Kvs531Apl", {"AplApl"}, false, 1, each),
+                Segment("Kvs521Ubg", {"UbgUbg"}, false, 1, each),
+                Segment("Kvs510Prv", {"PrvPnr"}, false, 2, each),
+                Segment("", {}, false, 1, centres * kListAreas)};
   }
   LoadCostCentres(db, centres);
   db->Commit();

@@ -26,10 +26,13 @@ const BenchCase* Bench_FindCase(const std::string& name);
 
 // What a floor works through for a part of the case's rows: per row its
 // records are appended, and (with a table) the row's marker is updated by its
-// key, setting it to the value it already holds.
+// key, setting it to the value it already holds and the change time to the
+// floor's (an update that changes nothing writes nothing on SQLite). The rows
+// go in the order in which the download fetches them: by production area,
+// then as stored.
 struct FloorSegment {
   std::string table;  // empty: append only (the cost-centre list)
-  std::string marker_column;
+  std::string marker_column, time_column, area_column;
   std::vector<std::string> key_columns;
   bool marked;  // the rows carry BENCH_MARKER (else their marker is NULL)
   int records;  // records per row

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "bench/bench_db.h"
 
@@ -30,7 +32,7 @@ struct Prepared {
   std::string update;
 };
 
-Prepared Prepare(BenchDb* db, const FloorSegment& seg, long take) {
+Prepared Prepare(BenchDb* db, const FloorSegment& seg, long take, const std::string& stamp) {
   Prepared p{&seg, take, {}, {}, {}};
   if (seg.table.empty()) return p;
   std::string cols, where;
@@ -38,7 +40,8 @@ Prepared Prepare(BenchDb* db, const FloorSegment& seg, long take) {
     cols += (i ? "," : "") + seg.key_columns[i];
     where += (i ? " AND " : "") + seg.key_columns[i] + "=?";
   }
-  p.keys = db->Query("SELECT " + cols + " FROM " + seg.table + " ORDER BY " + cols);
+  p.keys = db->Query("SELECT " + cols + " FROM " + seg.table + " ORDER BY " + seg.area_column +
+                     "," + cols);
   if (static_cast<long>(p.keys.size()) < take)
     Bench_Die("the floor found fewer rows in " + seg.table + " than the case has");
   p.keys.resize(static_cast<size_t>(take));
@@ -46,7 +49,8 @@ Prepared Prepare(BenchDb* db, const FloorSegment& seg, long take) {
     p.values.push_back(seg.marked ? BENCH_MARKER : nullptr);
     for (const std::string& v : k) p.values.push_back(v.c_str());
   }
-  p.update = "UPDATE " + seg.table + " SET " + seg.marker_column + "=? WHERE " + where;
+  p.update = "UPDATE " + seg.table + " SET " + seg.marker_column + "=?," + seg.time_column + "=" +
+             stamp + " WHERE " + where;
   return p;
 }
 
@@ -59,15 +63,23 @@ void Append(int fd, const char* rec, int records) {
 
 }  // namespace
 
-BenchFigures Floor_Run(BenchDb* db, const std::vector<FloorSegment>& segments, int group,
-                       long max_rows, const std::string& file, const std::string& wal) {
+BenchFigures Floor_Run(std::unique_ptr<BenchDb> db, const std::vector<FloorSegment>& segments,
+                       int group, long max_rows, const std::string& file, const std::string& wal,
+                       int pass) {
+  // Today at 00:00:0<pass>, a time no loaded row has.
+  char stamp[40];
+  time_t now = time(nullptr);
+  struct tm tm;
+  localtime_r(&now, &tm);
+  snprintf(stamp, sizeof stamp, "'%04d-%02d-%02d 00:00:%02d'", tm.tm_year + 1900, tm.tm_mon + 1,
+           tm.tm_mday, pass % 60);
   long total = 0;
   for (const FloorSegment& s : segments) total += s.rows;
   std::vector<Prepared> parts;
   for (const FloorSegment& s : segments) {
     long take = s.rows;
     if (max_rows > 0 && total > max_rows) take = (s.rows * max_rows + total - 1) / total;
-    parts.push_back(Prepare(db, s, take));
+    parts.push_back(Prepare(db.get(), s, take, stamp));
   }
 
   // A record as the send buffers hold them: header, body, "*", CR LF.
@@ -106,6 +118,7 @@ BenchFigures Floor_Run(BenchDb* db, const std::vector<FloorSegment>& segments, i
     f.rows += p.take;
     f.records += p.take * records;
   }
+  db.reset();
   f.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   f.cpu = CpuSeconds() - cpu0;
   close(fd);

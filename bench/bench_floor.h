@@ -11,12 +11,12 @@
 // Rows without a table (the cost-centre list) only append and sync.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/bench_data.h"
-
-class BenchDb;
+#include "bench/bench_db.h"
 
 struct BenchFigures {
   long rows = 0, records = 0;
@@ -30,7 +30,12 @@ struct BenchFigures {
 };
 
 // Runs a floor over at most max_rows of the segments' rows (taken in the same
-// share from each segment; max_rows <= 0: all). The records go to file
-// (removed afterwards); wal, when not empty, is stat'ed after every commit.
-BenchFigures Floor_Run(BenchDb* db, const std::vector<FloorSegment>& segments, int group,
-                       long max_rows, const std::string& file, const std::string& wal);
+// share from each segment; max_rows <= 0: all) on the connection db, which it
+// closes at the end: the time includes the close, as the program's includes
+// its disconnect (on the embedded database the close checkpoints the log).
+// The records go to file (removed afterwards); wal, when not empty, is
+// stat'ed after every commit. pass (1, 2, ...) makes the change time each
+// floor writes differ from the one before.
+BenchFigures Floor_Run(std::unique_ptr<BenchDb> db, const std::vector<FloorSegment>& segments,
+                       int group, long max_rows, const std::string& file, const std::string& wal,
+                       int pass);

@@ -4,7 +4,7 @@
 // in the same run on the same folder and database.
 //
 //   velmarkon-bench [--dir=DIR] [--cases=apk,app,...] [--group=K]
-//                   [--floor-rows=N|all] [--pg] [--keep] [ROWS...]
+//                   [--floor-rows=N|all] [--repeat=N] [--pg] [--keep] [ROWS...]
 //
 //   ROWS          row counts (default 10000 100000; with --pg 10000)
 //   --dir         where the working trees go (default /tmp); the disk matters
@@ -13,6 +13,8 @@
 //                 the frame's own)
 //   --floor-rows  the per-row floor syncs twice per row: it runs on at most N
 //                 rows of a case (default 10000) and its time per row is used
+//   --repeat      runs of each case, each in a fresh tree (default 3): the
+//                 program's and each floor's median run are shown
 //   --pg          on the PostgreSQL server that VK_PG_DSN, VK_PG_USER and
 //                 VK_PG_PASS name (the env.sh of scripts/pg-server.sh)
 //   --keep        keep the working trees (and the server's databases)
@@ -45,6 +47,7 @@ struct Options {
   std::vector<long> rows;
   int group = 0;
   long floor_rows = 10000;
+  int repeat = 3;
   bool pg = false;
   bool keep = false;
 };
@@ -53,7 +56,7 @@ struct Options {
   fprintf(stderr,
           "velmarkon-bench: %s\n"
           "usage: velmarkon-bench [--dir=DIR] [--cases=apk,app,...] [--group=K]\n"
-          "                       [--floor-rows=N|all] [--pg] [--keep] [ROWS...]\n"
+          "                       [--floor-rows=N|all] [--repeat=N] [--pg] [--keep] [ROWS...]\n"
           "cases:",
           why);
   for (const BenchCase& c : Bench_Cases()) fprintf(stderr, " %s", c.name);
@@ -86,6 +89,8 @@ Options Parse(int argc, char** argv) {
       o.group = static_cast<int>(Positive(a.c_str() + 8, "--group needs a row count"));
     } else if (a.rfind("--floor-rows=", 0) == 0) {
       o.floor_rows = a == "--floor-rows=all" ? 0 : Positive(a.c_str() + 13, "bad --floor-rows");
+    } else if (a.rfind("--repeat=", 0) == 0) {
+      o.repeat = static_cast<int>(Positive(a.c_str() + 9, "bad --repeat"));
     } else if (a == "--pg") {
       o.pg = true;
     } else if (a == "--keep") {
@@ -212,14 +217,10 @@ CaseResult RunCase(const Options& o, Databases* dbs, const BenchCase& c, long ro
   // only user when it runs.
   fprintf(stderr, "velmarkon-bench: %s, %ld rows: floors ...\n", c.name, rows);
   const std::string file = t.buff() + "/Floor.buf";
-  {
-    std::unique_ptr<BenchDb> db(dbs->Open(t));
-    r.row_floor = Floor_Run(db.get(), r.data.floors, 1, o.floor_rows, file, wal);
-  }
-  {
-    std::unique_ptr<BenchDb> db(dbs->Open(t));
-    r.group_floor = Floor_Run(db.get(), r.data.floors, group, 0, file, wal);
-  }
+  r.row_floor = Floor_Run(std::unique_ptr<BenchDb>(dbs->Open(t)), r.data.floors, 1, o.floor_rows,
+                          file, wal, 1);
+  r.group_floor =
+      Floor_Run(std::unique_ptr<BenchDb>(dbs->Open(t)), r.data.floors, group, 0, file, wal, 2);
 
   fprintf(stderr, "velmarkon-bench: %s, %ld rows: the program ...\n", c.name, rows);
   std::vector<std::string> args = {BENCH_MARKER};
@@ -272,17 +273,20 @@ int main(int argc, char** argv) {
   s.group_rows = group;
   s.group_ms = Dnl_GroupMs();
   s.floor_rows = o.floor_rows;
+  s.repeat = o.repeat;
   Report_Heading(s);
 
   std::vector<CaseResult> results;
   for (long rows : o.rows) {
     for (const BenchCase* c : o.cases) {
-      results.push_back(RunCase(o, &dbs, *c, rows, group, schema));
+      std::vector<CaseResult> reps;
+      for (int i = 0; i < o.repeat; ++i) reps.push_back(RunCase(o, &dbs, *c, rows, group, schema));
+      results.push_back(Report_Median(reps));
       Report_Case(results.back());
     }
   }
   Report_Targets(s, results);
   bool ok = true;
-  for (const CaseResult& r : results) ok = ok && r.run.status == 0 && r.still_marked == 0;
+  for (const CaseResult& r : results) ok = ok && r.check == "ok";
   return ok ? 0 : 1;
 }

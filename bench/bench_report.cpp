@@ -1,6 +1,7 @@
 // The benchmark's report (see bench_report.h).
 #include "bench/bench_report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -58,9 +59,11 @@ std::map<std::string, std::map<long, const CaseResult*>> ByCase(
 void Report_Heading(const ReportSetting& s) {
   printf("velmarkon-bench: folder %s (%s), %s\n", s.folder.c_str(), s.filesystem.c_str(),
          s.database.c_str());
-  printf("groups of %d rows or %d ms (frame); per-row floor on %s\n", s.group_rows, s.group_ms,
+  printf("groups of %d rows or %d ms (frame); per-row floor on %s; median of %d run%s each\n",
+         s.group_rows, s.group_ms,
          s.floor_rows > 0 ? ("at most " + std::to_string(s.floor_rows) + " rows of a case").c_str()
-                          : "all rows");
+                          : "all rows",
+         s.repeat, s.repeat == 1 ? "" : "s");
   printf(
       "x row-fl / x grp-fl: how many times faster per row than the floor; syncs: data syncs of\n"
       "the send buffers (the floors': of their file); commits: the session's commits\n\n");
@@ -70,7 +73,7 @@ void Report_Heading(const ReportSetting& s) {
   fflush(stdout);
 }
 
-void Report_Case(const CaseResult& r) {
+std::string Report_Check(const CaseResult& r) {
   std::string check;
   const ProgramRun& run = r.run;
   long releasing = 0;
@@ -88,7 +91,33 @@ void Report_Case(const CaseResult& r) {
   if (r.still_marked != 0) add("still-marked=" + std::to_string(r.still_marked));
   if (r.wal_left) add("-wal-LEFT");
   if (r.shm_left) add("-shm-LEFT");
-  if (check.empty()) check = "ok";
+  return check.empty() ? "ok" : check;
+}
+
+CaseResult Report_Median(const std::vector<CaseResult>& reps) {
+  auto median = [&reps](auto wall) {
+    std::vector<const CaseResult*> order;
+    for (const CaseResult& r : reps) order.push_back(&r);
+    std::sort(order.begin(), order.end(),
+              [&wall](const CaseResult* a, const CaseResult* b) { return wall(*a) < wall(*b); });
+    return order[order.size() / 2];
+  };
+  CaseResult m = *median([](const CaseResult& r) { return r.run.fig.wall; });
+  m.row_floor = median([](const CaseResult& r) { return r.row_floor.wall; })->row_floor;
+  m.group_floor = median([](const CaseResult& r) { return r.group_floor.wall; })->group_floor;
+  m.check.clear();
+  for (const CaseResult& r : reps) {
+    std::string c = Report_Check(r);
+    if (m.check.find(c) == std::string::npos) m.check += (m.check.empty() ? "" : "; ") + c;
+    m.wal_left = m.wal_left || r.wal_left;
+    m.shm_left = m.shm_left || r.shm_left;
+  }
+  return m;
+}
+
+void Report_Case(const CaseResult& r) {
+  const ProgramRun& run = r.run;
+  std::string check = r.check.empty() ? Report_Check(r) : r.check;
   // New send-buffer files have their folder synced once each: not per row.
   if (run.fig.dir_syncs != 0) check += " (+" + std::to_string(run.fig.dir_syncs) + " dir syncs)";
 

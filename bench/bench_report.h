@@ -16,6 +16,7 @@ struct CaseResult {
   BenchFigures row_floor, group_floor;
   long still_marked = 0;  // rows that carry the marker after the run
   bool wal_left = false, shm_left = false;
+  std::string check;  // "ok", or what was wrong (Report_Check)
 };
 
 struct ReportSetting {
@@ -25,7 +26,17 @@ struct ReportSetting {
   std::string database;  // what the cases run on, for the heading
   int group_rows = 0, group_ms = 0;
   long floor_rows = 0;  // the per-row floor's cap; 0: all rows
+  int repeat = 1;
 };
+
+// What went wrong in one run of a case (the program's exit status, logged
+// failures, rows not fetched, written or released as expected, rows still
+// marked, a -wal or -shm file left behind); "ok" when nothing.
+std::string Report_Check(const CaseResult& r);
+
+// The repetitions of a case as one: for the program and each floor the
+// repetition of median time; the checks of all of them.
+CaseResult Report_Median(const std::vector<CaseResult>& reps);
 
 void Report_Heading(const ReportSetting& s);
 void Report_Case(const CaseResult& r);
