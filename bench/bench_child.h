@@ -2,8 +2,9 @@
 // its own: the benchmark starts its own binary again with "--run-program",
 // which runs Download_Main with the program's entries in the case's working
 // folder, counting the send buffers' data syncs (through the platform's file
-// operations) and the session's commits (through the commit hook), and
-// watching the write-ahead log's size at every commit.
+// operations) and the session's commits (through the commit hook), watching
+// the write-ahead log's size at every commit, and reporting its CPU time and
+// its peak resident memory (VmHWM of the process after exec).
 #pragma once
 
 #include <string>

@@ -18,6 +18,7 @@
 //   --pg          on the PostgreSQL server that VK_PG_DSN, VK_PG_USER and
 //                 VK_PG_PASS name (the env.sh of scripts/pg-server.sh)
 //   --keep        keep the working trees (and the server's databases)
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -200,6 +201,16 @@ long StillMarked(BenchDb* db, const CaseData& d) {
   return n;
 }
 
+// Writes out everything the loading and the phase before left in the page
+// cache of the folder's file system, so that its write-back does not fall
+// into the next measurement.
+void Settle(const BenchTree& t) {
+  int fd = open(t.root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) Bench_Die("cannot open " + t.root);
+  syncfs(fd);
+  close(fd);
+}
+
 CaseResult RunCase(const Options& o, Databases* dbs, const BenchCase& c, long rows, int group,
                    const std::string& schema) {
   CaseResult r;
@@ -217,14 +228,17 @@ CaseResult RunCase(const Options& o, Databases* dbs, const BenchCase& c, long ro
   // only user when it runs.
   fprintf(stderr, "velmarkon-bench: %s, %ld rows: floors ...\n", c.name, rows);
   const std::string file = t.buff() + "/Floor.buf";
+  Settle(t);
   r.row_floor = Floor_Run(std::unique_ptr<BenchDb>(dbs->Open(t)), r.data.floors, 1, o.floor_rows,
                           file, wal, 1);
+  Settle(t);
   r.group_floor =
       Floor_Run(std::unique_ptr<BenchDb>(dbs->Open(t)), r.data.floors, group, 0, file, wal, 2);
 
   fprintf(stderr, "velmarkon-bench: %s, %ld rows: the program ...\n", c.name, rows);
   std::vector<std::string> args = {BENCH_MARKER};
   if (c.keyword) args.push_back(c.keyword);
+  Settle(t);
   r.run = Child_RunProgram(t.work, o.group, args);
   r.wal_left = Tree_Exists(t.work + "/bde.db-wal");
   r.shm_left = Tree_Exists(t.work + "/bde.db-shm");
