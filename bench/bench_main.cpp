@@ -274,9 +274,8 @@ int main(int argc, char** argv) {
   if (Child_Wanted(argc, argv)) return Child_Main(argc, argv);
   Options o = Parse(argc, argv);
   Databases dbs(o.pg);
-  // The server's connection lives in this process, not in the case's child.
+  // The group floor's size; the program's child sets the frame's own to it.
   const int group = o.group > 0 ? o.group : Dnl_GroupRows();
-  if (o.group > 0) Dnl_SetGroup(o.group, Dnl_GroupMs());
   const std::string schema = ReadText(std::string(VK_SOURCE_DIR) + "/schema/" + dbs.Schema());
 
   ReportSetting s;
