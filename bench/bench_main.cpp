@@ -273,6 +273,7 @@ std::string Filesystem(const std::string& dir, bool* ram) {
 int main(int argc, char** argv) {
   if (Child_Wanted(argc, argv)) return Child_Main(argc, argv);
   Options o = Parse(argc, argv);
+  Tree_Keep(o.keep);
   Databases dbs(o.pg);
   // The group floor's size; the program's child sets the frame's own to it.
   const int group = o.group > 0 ? o.group : Dnl_GroupRows();

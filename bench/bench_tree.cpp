@@ -3,17 +3,40 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "bench/bench_db.h"
 #include "support/ini_writer.h"
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Trees not removed yet: a benchmark that ends early removes them at exit
+// too, unless they are to be kept.
+std::vector<std::string> g_open;
+bool g_keep = false;
+
+void RemoveOpen() {
+  if (g_keep) return;
+  std::error_code ec;
+  for (const std::string& root : g_open) fs::remove_all(root, ec);
+  g_open.clear();
+}
+
+}  // namespace
+
+void Tree_Keep(bool keep) { g_keep = keep; }
+
 BenchTree Tree_Create(const std::string& dir) {
   std::string tmpl = dir + "/vkbench.XXXXXX";
   if (!mkdtemp(tmpl.data())) Bench_Die("cannot make a folder in " + dir);
+  static const bool registered = atexit(RemoveOpen) == 0;
+  (void)registered;
+  g_open.push_back(tmpl);
   BenchTree t{tmpl, tmpl + "/site/bde/prog/download"};
   std::error_code ec;
   fs::create_directories(t.work + "/Msg", ec);
@@ -35,6 +58,7 @@ void Tree_WriteConfig(const BenchTree& t, const std::string& login, const std::s
 void Tree_Remove(const BenchTree& t) {
   std::error_code ec;
   fs::remove_all(t.root, ec);
+  g_open.erase(std::remove(g_open.begin(), g_open.end(), t.root), g_open.end());
 }
 
 bool Tree_Exists(const std::string& path) {

@@ -16,4 +16,7 @@ BenchTree Tree_Create(const std::string& dir);
 void Tree_WriteConfig(const BenchTree& t, const std::string& login, const std::string& pass,
                       const std::string& net8);
 void Tree_Remove(const BenchTree& t);
+// Keep trees (also those of a benchmark that ended early); by default every
+// tree made is removed at exit at the latest.
+void Tree_Keep(bool keep);
 bool Tree_Exists(const std::string& path);
