@@ -12,12 +12,15 @@
 # bde, and an ODBC set-up of its own: DIR/odbcinst.ini, DIR/odbc.ini with the
 # data source VKPG, and DIR/env.sh, which exports ODBCSYSINI, ODBCINI and the
 # VK_PG_* values the tests read. Nothing outside DIR is touched.
+#
+# A new server runs with fsync and full-page writes off (fast tests);
+# VK_PG_FSYNC=on at its first start makes it durable (the benchmark).
 set -euo pipefail
 
 cmd=${1:-}
 dir=${2:-}
 if [ -z "$cmd" ] || [ -z "$dir" ]; then
-  sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
   exit 2
 fi
 
@@ -73,8 +76,8 @@ port = $(cat "$dir/port")
 unix_socket_directories = '$dir/sock'
 max_connections = 60
 shared_buffers = 32MB
-fsync = off
-full_page_writes = off
+fsync = ${VK_PG_FSYNC:-off}
+full_page_writes = ${VK_PG_FSYNC:-off}
 logging_collector = off
 EOF
   fi
