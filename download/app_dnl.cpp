@@ -68,44 +68,44 @@ int32_t Count(const AppRow& row, int32_t delta) {
   return rc == SQL_NOTFOUND ? 0 : rc;
 }
 
-}  // namespace
-
-int32_t App_Frei(AppRow row) {
+// The release did not succeed (rc): the operation read again tells why, and
+// the log says what a release that read first would have said. Unreadable:
+// an "LOE" is logged as the failed delete, any other release leaves the
+// operation waiting; released already: nothing to do; marked again, or the
+// same marks with a newer change time: left marked.
+int32_t NotReleased(const AppRow& row, bool loe, int32_t rc, bool joined = true) {
+  if (joined) App_FreiEnd(false);
   AppRow cur;  // the operation as it is now in the database
   memset(&cur, 0, sizeof cur);
   CopyText(cur.AppApk, row.AppApk);
   CopyText(cur.AppApp, row.AppApp);
   int32_t read = App_PKeyRead(&cur);
   if (read != 0 && Sql_RowFailed()) read = 0;  // the marks it decides on have arrived
-  const bool loe = strcmp(row.AppDna, "LOE") == 0;
-  if (read != 0 && !loe) return read;  // the operation stays waiting
+  if (read != 0 && !loe) return read;
   if (read == 0) {
     int32_t as_sent = Dnl_AsSent("App_Frei", cur.AppDwn, cur.AppDna, row.AppDwn, row.AppDna);
     if (as_sent >= 0) return as_sent;
+    if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("App_Frei", rc);
   }
+  Msg_Report(loe ? "App_Frei" : "APP_Frei", loe ? "Fehler bei Apk_PKeyDel" : "Fehler bei App_PKeyUpd",
+             rc);
+  return rc;
+}
 
+}  // namespace
+
+int32_t App_Frei(AppRow row) {
+  const bool loe = strcmp(row.AppDna, "LOE") == 0;
   int32_t rc = App_FreiBegin();
-  if (rc != 0) {
-    Msg_Report(loe ? "App_Frei" : "APP_Frei", loe ? "Fehler bei Apk_PKeyDel" : "Fehler bei App_PKeyUpd",
-               rc);
-    return rc;
-  }
+  if (rc != 0) return NotReleased(row, loe, rc, false);
   if (loe) {
     rc = App_PKeyDel(row);
-    if (rc == SQL_NOTFOUND && read == 0) {
-      App_FreiEnd(false);
-      return Dnl_LeftMarked("App_Frei", rc);
-    }
-    if (rc != 0) return Done(rc, "App_Frei", "Fehler bei Apk_PKeyDel");
+    if (rc != 0) return NotReleased(row, loe, rc);
     rc = Count(row, -1);
     return Done(rc, "App_Frei", rc != 0 ? "Fehler bei Apk_PKeyUpd" : "Fehler bei Apk_PKeyDel");
   }
   rc = App_PKeyFrei(row);
-  if (rc == SQL_NOTFOUND) {
-    App_FreiEnd(false);
-    return Dnl_LeftMarked("App_Frei", rc);
-  }
-  if (rc != 0) return Done(rc, "APP_Frei", "Fehler bei App_PKeyUpd");
+  if (rc != 0) return NotReleased(row, loe, rc);
   if (strcmp(row.AppDna, "NEU") == 0) {
     rc = Count(row, +1);
     if (rc != 0) return Done(rc, "APP_Frei", "Fehler bei Apk_PKeyUpd");

@@ -82,7 +82,7 @@ int32_t Prv_AwnSatz(DownloadMessage* msg, PrvRow row) {
   return 0;
 }
 
-// "LOE" deletes the person only with PrvAwa 3 (as read again); any other
+// "LOE" deletes the person only with PrvAwa 3 (as stored now); any other
 // "LOE" withdraws a leave: its columns and the validity dates are emptied,
 // the person stays.
 namespace {

@@ -1,10 +1,11 @@
 // The release of a row whose records were written, the same for every table:
-// read the row again by its key, act only while it is still as it was sent
-// (the marker and the action code that were sent; the table's guarded
-// statement checks the change time as well), then delete it ("LOE") or empty
-// its marks. A row another program marked again meanwhile is left as that
-// program left it, with one log entry, and its newer content goes with the
-// next run. Each table gives its statements and its log texts.
+// the table's guarded statement deletes the row ("LOE") or empties its marks
+// only while it is still as it was sent (the marker and the action code that
+// were sent, and the change time where the cursor delivers it). Only when it
+// does not succeed is the row read again, to tell why: gone, released
+// already, marked again by another program meanwhile (left as that program
+// left it, with one log entry; its newer content goes with the next run), or
+// the change itself failed. Each table gives its statements and log texts.
 #pragma once
 
 #include <cstdint>
@@ -47,22 +48,34 @@ int32_t Dnl_LeftMarked(const char* fn, int32_t code);
 
 template <class Row>
 int32_t Dnl_Release(const TableRelease<Row>& t, const Row& sent) {
+  const bool loe = strcmp(sent.*t.dna, "LOE") == 0;
+  bool del = loe;
+  int32_t rc = loe ? t.del(sent) : t.frei(sent);
+  if (rc == SQL_NOTFOUND && loe && t.withdraw) {  // not one to delete, perhaps
+    del = false;
+    rc = t.withdraw(sent);
+  }
+  if (rc == 0) return 0;
+
+  // Not released: the row read again tells why, and the log says what a
+  // release that read first would have said.
   Row now = sent;  // the key, and the fields the read does not select
   // A value the release does not need may fail the read (a number beyond
   // its width): the marks it decides on have arrived all the same.
-  int32_t rc = t.read(&now);
-  if (rc != 0 && Sql_RowFailed()) rc = 0;
-  if (rc != 0) {
-    Msg_Report(t.read_fn, t.read_failure, rc);
-    return rc;
+  int32_t read = t.read(&now);
+  if (read != 0 && Sql_RowFailed()) read = 0;
+  if (read != 0) {
+    Msg_Report(t.read_fn, t.read_failure, read);
+    return read;
   }
   int32_t as_sent = Dnl_AsSent(t.name, now.*t.dwn, now.*t.dna, sent.*t.dwn, sent.*t.dna);
   if (as_sent >= 0) return as_sent;
-  const bool loe = strcmp(sent.*t.dna, "LOE") == 0;
-  const bool keep = loe && t.kept && t.kept(now);
-  const bool del = loe && !keep;
-  rc = del ? t.del(sent) : keep ? t.withdraw(sent) : t.frei(sent);
-  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked(t.name, rc);
-  if (rc != 0) Msg_Report(del ? t.del_fn : t.frei_fn, del ? t.del_failure : t.frei_failure, rc);
+  if (del && t.kept && t.kept(now)) {  // the delete failed; this row is withdrawn instead
+    del = false;
+    rc = t.withdraw(sent);
+    if (rc == 0) return 0;
+  }
+  if (rc == SQL_NOTFOUND) return Dnl_LeftMarked(t.name, rc);  // same marks, newer change
+  Msg_Report(del ? t.del_fn : t.frei_fn, del ? t.del_failure : t.frei_failure, rc);
   return rc;
 }

@@ -258,6 +258,8 @@ CREATE TABLE Kvs559Fbe (
   FbeTyp NUMBER(10),
   PRIMARY KEY (FbeFbe)
 );
+-- The cost-centre download reads the production areas of type 1 in order.
+CREATE INDEX Kvs559Fbe_Typ ON Kvs559Fbe (FbeTyp, FbeFbe);
 
 CREATE TABLE Kvs557Cfg (
   CfgDta NUMBER(10) NOT NULL,

@@ -261,6 +261,8 @@ CREATE TABLE Kvs559Fbe (
   FbeTyp INTEGER,
   PRIMARY KEY (FbeFbe)
 );
+-- The cost-centre download reads the production areas of type 1 in order.
+CREATE INDEX Kvs559Fbe_Typ ON Kvs559Fbe (FbeTyp, FbeFbe);
 
 CREATE TABLE Kvs557Cfg (
   CfgDta INTEGER NOT NULL,

@@ -16,8 +16,8 @@ CREATE TABLE Kvs501Apk (
   ApkKun TEXT CHECK (length(ApkKun) <= 7),
   ApkKb1 TEXT CHECK (length(ApkKb1) <= 30),
   ApkKb2 TEXT CHECK (length(ApkKb2) <= 30),
-  ApkBgs TEXT CONSTRAINT ApkBgs_date CHECK (ApkBgs IS NULL OR (typeof(ApkBgs) = 'text' AND length(ApkBgs) IN (10, 16, 19) AND date(julianday(ApkBgs)) = substr(ApkBgs, 1, 10) AND (length(ApkBgs) = 10 OR substr(ApkBgs, 12, 2) < '24'))),
-  ApkEns TEXT CONSTRAINT ApkEns_date CHECK (ApkEns IS NULL OR (typeof(ApkEns) = 'text' AND length(ApkEns) IN (10, 16, 19) AND date(julianday(ApkEns)) = substr(ApkEns, 1, 10) AND (length(ApkEns) = 10 OR substr(ApkEns, 12, 2) < '24'))),
+  ApkBgs TEXT CONSTRAINT ApkBgs_date CHECK (ApkBgs IS NULL OR (typeof(ApkBgs) = 'text' AND (length(ApkBgs) = 10 OR length(ApkBgs) = 16 OR length(ApkBgs) = 19) AND date(julianday(ApkBgs)) = substr(ApkBgs, 1, 10) AND (length(ApkBgs) = 10 OR substr(ApkBgs, 12, 2) < '24'))),
+  ApkEns TEXT CONSTRAINT ApkEns_date CHECK (ApkEns IS NULL OR (typeof(ApkEns) = 'text' AND (length(ApkEns) = 10 OR length(ApkEns) = 16 OR length(ApkEns) = 19) AND date(julianday(ApkEns)) = substr(ApkEns, 1, 10) AND (length(ApkEns) = 10 OR substr(ApkEns, 12, 2) < '24'))),
   ApkAfo INTEGER,
   ApkEaf INTEGER,
   ApkTnr TEXT CHECK (length(ApkTnr) <= 20),
@@ -26,8 +26,8 @@ CREATE TABLE Kvs501Apk (
   ApkSme REAL,
   ApkIme REAL,
   ApkMee TEXT CHECK (length(ApkMee) <= 3),
-  ApkBdi TEXT CONSTRAINT ApkBdi_date CHECK (ApkBdi IS NULL OR (typeof(ApkBdi) = 'text' AND length(ApkBdi) IN (10, 16, 19) AND date(julianday(ApkBdi)) = substr(ApkBdi, 1, 10) AND (length(ApkBdi) = 10 OR substr(ApkBdi, 12, 2) < '24'))),
-  ApkEdi TEXT CONSTRAINT ApkEdi_date CHECK (ApkEdi IS NULL OR (typeof(ApkEdi) = 'text' AND length(ApkEdi) IN (10, 16, 19) AND date(julianday(ApkEdi)) = substr(ApkEdi, 1, 10) AND (length(ApkEdi) = 10 OR substr(ApkEdi, 12, 2) < '24'))),
+  ApkBdi TEXT CONSTRAINT ApkBdi_date CHECK (ApkBdi IS NULL OR (typeof(ApkBdi) = 'text' AND (length(ApkBdi) = 10 OR length(ApkBdi) = 16 OR length(ApkBdi) = 19) AND date(julianday(ApkBdi)) = substr(ApkBdi, 1, 10) AND (length(ApkBdi) = 10 OR substr(ApkBdi, 12, 2) < '24'))),
+  ApkEdi TEXT CONSTRAINT ApkEdi_date CHECK (ApkEdi IS NULL OR (typeof(ApkEdi) = 'text' AND (length(ApkEdi) = 10 OR length(ApkEdi) = 16 OR length(ApkEdi) = 19) AND date(julianday(ApkEdi)) = substr(ApkEdi, 1, 10) AND (length(ApkEdi) = 10 OR substr(ApkEdi, 12, 2) < '24'))),
   ApkFbe TEXT CHECK (length(ApkFbe) <= 10),
   ApkKst TEXT CHECK (length(ApkKst) <= 10),
   ApkZf1 TEXT CHECK (length(ApkZf1) <= 30),
@@ -38,7 +38,7 @@ CREATE TABLE Kvs501Apk (
   ApkDna TEXT CHECK (length(ApkDna) <= 3),
   ApkDwn TEXT CHECK (length(ApkDwn) <= 8),
   ApkSta INTEGER,
-  ApkDat TEXT CONSTRAINT ApkDat_date CHECK (ApkDat IS NULL OR (typeof(ApkDat) = 'text' AND length(ApkDat) IN (10, 16, 19) AND date(julianday(ApkDat)) = substr(ApkDat, 1, 10) AND (length(ApkDat) = 10 OR substr(ApkDat, 12, 2) < '24'))),
+  ApkDat TEXT CONSTRAINT ApkDat_date CHECK (ApkDat IS NULL OR (typeof(ApkDat) = 'text' AND (length(ApkDat) = 10 OR length(ApkDat) = 16 OR length(ApkDat) = 19) AND date(julianday(ApkDat)) = substr(ApkDat, 1, 10) AND (length(ApkDat) = 10 OR substr(ApkDat, 12, 2) < '24'))),
   ApkErf TEXT CHECK (length(ApkErf) <= 8),
   ApkAba INTEGER,
   PRIMARY KEY (ApkApk)
@@ -55,14 +55,14 @@ CREATE TABLE Kvs504App (
   AppTxt TEXT CHECK (length(AppTxt) <= 10),
   AppSts INTEGER,
   AppSis INTEGER,
-  AppBdi TEXT CONSTRAINT AppBdi_date CHECK (AppBdi IS NULL OR (typeof(AppBdi) = 'text' AND length(AppBdi) IN (10, 16, 19) AND date(julianday(AppBdi)) = substr(AppBdi, 1, 10) AND (length(AppBdi) = 10 OR substr(AppBdi, 12, 2) < '24'))),
-  AppBds TEXT CONSTRAINT AppBds_date CHECK (AppBds IS NULL OR (typeof(AppBds) = 'text' AND length(AppBds) IN (10, 16, 19) AND date(julianday(AppBds)) = substr(AppBds, 1, 10) AND (length(AppBds) = 10 OR substr(AppBds, 12, 2) < '24'))),
-  AppSbd TEXT CONSTRAINT AppSbd_date CHECK (AppSbd IS NULL OR (typeof(AppSbd) = 'text' AND length(AppSbd) IN (10, 16, 19) AND date(julianday(AppSbd)) = substr(AppSbd, 1, 10) AND (length(AppSbd) = 10 OR substr(AppSbd, 12, 2) < '24'))),
-  AppEdi TEXT CONSTRAINT AppEdi_date CHECK (AppEdi IS NULL OR (typeof(AppEdi) = 'text' AND length(AppEdi) IN (10, 16, 19) AND date(julianday(AppEdi)) = substr(AppEdi, 1, 10) AND (length(AppEdi) = 10 OR substr(AppEdi, 12, 2) < '24'))),
-  AppEds TEXT CONSTRAINT AppEds_date CHECK (AppEds IS NULL OR (typeof(AppEds) = 'text' AND length(AppEds) IN (10, 16, 19) AND date(julianday(AppEds)) = substr(AppEds, 1, 10) AND (length(AppEds) = 10 OR substr(AppEds, 12, 2) < '24'))),
-  AppSed TEXT CONSTRAINT AppSed_date CHECK (AppSed IS NULL OR (typeof(AppSed) = 'text' AND length(AppSed) IN (10, 16, 19) AND date(julianday(AppSed)) = substr(AppSed, 1, 10) AND (length(AppSed) = 10 OR substr(AppSed, 12, 2) < '24'))),
-  AppRad TEXT CONSTRAINT AppRad_date CHECK (AppRad IS NULL OR (typeof(AppRad) = 'text' AND length(AppRad) IN (10, 16, 19) AND date(julianday(AppRad)) = substr(AppRad, 1, 10) AND (length(AppRad) = 10 OR substr(AppRad, 12, 2) < '24'))),
-  AppRed TEXT CONSTRAINT AppRed_date CHECK (AppRed IS NULL OR (typeof(AppRed) = 'text' AND length(AppRed) IN (10, 16, 19) AND date(julianday(AppRed)) = substr(AppRed, 1, 10) AND (length(AppRed) = 10 OR substr(AppRed, 12, 2) < '24'))),
+  AppBdi TEXT CONSTRAINT AppBdi_date CHECK (AppBdi IS NULL OR (typeof(AppBdi) = 'text' AND (length(AppBdi) = 10 OR length(AppBdi) = 16 OR length(AppBdi) = 19) AND date(julianday(AppBdi)) = substr(AppBdi, 1, 10) AND (length(AppBdi) = 10 OR substr(AppBdi, 12, 2) < '24'))),
+  AppBds TEXT CONSTRAINT AppBds_date CHECK (AppBds IS NULL OR (typeof(AppBds) = 'text' AND (length(AppBds) = 10 OR length(AppBds) = 16 OR length(AppBds) = 19) AND date(julianday(AppBds)) = substr(AppBds, 1, 10) AND (length(AppBds) = 10 OR substr(AppBds, 12, 2) < '24'))),
+  AppSbd TEXT CONSTRAINT AppSbd_date CHECK (AppSbd IS NULL OR (typeof(AppSbd) = 'text' AND (length(AppSbd) = 10 OR length(AppSbd) = 16 OR length(AppSbd) = 19) AND date(julianday(AppSbd)) = substr(AppSbd, 1, 10) AND (length(AppSbd) = 10 OR substr(AppSbd, 12, 2) < '24'))),
+  AppEdi TEXT CONSTRAINT AppEdi_date CHECK (AppEdi IS NULL OR (typeof(AppEdi) = 'text' AND (length(AppEdi) = 10 OR length(AppEdi) = 16 OR length(AppEdi) = 19) AND date(julianday(AppEdi)) = substr(AppEdi, 1, 10) AND (length(AppEdi) = 10 OR substr(AppEdi, 12, 2) < '24'))),
+  AppEds TEXT CONSTRAINT AppEds_date CHECK (AppEds IS NULL OR (typeof(AppEds) = 'text' AND (length(AppEds) = 10 OR length(AppEds) = 16 OR length(AppEds) = 19) AND date(julianday(AppEds)) = substr(AppEds, 1, 10) AND (length(AppEds) = 10 OR substr(AppEds, 12, 2) < '24'))),
+  AppSed TEXT CONSTRAINT AppSed_date CHECK (AppSed IS NULL OR (typeof(AppSed) = 'text' AND (length(AppSed) = 10 OR length(AppSed) = 16 OR length(AppSed) = 19) AND date(julianday(AppSed)) = substr(AppSed, 1, 10) AND (length(AppSed) = 10 OR substr(AppSed, 12, 2) < '24'))),
+  AppRad TEXT CONSTRAINT AppRad_date CHECK (AppRad IS NULL OR (typeof(AppRad) = 'text' AND (length(AppRad) = 10 OR length(AppRad) = 16 OR length(AppRad) = 19) AND date(julianday(AppRad)) = substr(AppRad, 1, 10) AND (length(AppRad) = 10 OR substr(AppRad, 12, 2) < '24'))),
+  AppRed TEXT CONSTRAINT AppRed_date CHECK (AppRed IS NULL OR (typeof(AppRed) = 'text' AND (length(AppRed) = 10 OR length(AppRed) = 16 OR length(AppRed) = 19) AND date(julianday(AppRed)) = substr(AppRed, 1, 10) AND (length(AppRed) = 10 OR substr(AppRed, 12, 2) < '24'))),
   AppAgs INTEGER,
   AppAbs INTEGER,
   AppAes INTEGER,
@@ -96,7 +96,7 @@ CREATE TABLE Kvs504App (
   AppDwn TEXT CHECK (length(AppDwn) <= 8),
   AppSsn INTEGER,
   AppSta INTEGER,
-  AppDat TEXT CONSTRAINT AppDat_date CHECK (AppDat IS NULL OR (typeof(AppDat) = 'text' AND length(AppDat) IN (10, 16, 19) AND date(julianday(AppDat)) = substr(AppDat, 1, 10) AND (length(AppDat) = 10 OR substr(AppDat, 12, 2) < '24'))),
+  AppDat TEXT CONSTRAINT AppDat_date CHECK (AppDat IS NULL OR (typeof(AppDat) = 'text' AND (length(AppDat) = 10 OR length(AppDat) = 16 OR length(AppDat) = 19) AND date(julianday(AppDat)) = substr(AppDat, 1, 10) AND (length(AppDat) = 10 OR substr(AppDat, 12, 2) < '24'))),
   AppErf TEXT CHECK (length(AppErf) <= 8),
   PRIMARY KEY (AppApk, AppApp)
 );
@@ -128,7 +128,7 @@ CREATE TABLE Kvs530Apg (
   ApgDna TEXT CHECK (length(ApgDna) <= 3),
   ApgDwn TEXT CHECK (length(ApgDwn) <= 8),
   ApgSta INTEGER,
-  ApgDat TEXT CONSTRAINT ApgDat_date CHECK (ApgDat IS NULL OR (typeof(ApgDat) = 'text' AND length(ApgDat) IN (10, 16, 19) AND date(julianday(ApgDat)) = substr(ApgDat, 1, 10) AND (length(ApgDat) = 10 OR substr(ApgDat, 12, 2) < '24'))),
+  ApgDat TEXT CONSTRAINT ApgDat_date CHECK (ApgDat IS NULL OR (typeof(ApgDat) = 'text' AND (length(ApgDat) = 10 OR length(ApgDat) = 16 OR length(ApgDat) = 19) AND date(julianday(ApgDat)) = substr(ApgDat, 1, 10) AND (length(ApgDat) = 10 OR substr(ApgDat, 12, 2) < '24'))),
   ApgErf TEXT CHECK (length(ApgErf) <= 8),
   PRIMARY KEY (ApgApg)
 );
@@ -145,7 +145,7 @@ CREATE TABLE Kvs531Apl (
   AplApr INTEGER,
   AplAaf INTEGER,
   AplUbg TEXT CHECK (length(AplUbg) <= 4),
-  AplUdt TEXT CONSTRAINT AplUdt_date CHECK (AplUdt IS NULL OR (typeof(AplUdt) = 'text' AND length(AplUdt) IN (10, 16, 19) AND date(julianday(AplUdt)) = substr(AplUdt, 1, 10) AND (length(AplUdt) = 10 OR substr(AplUdt, 12, 2) < '24'))),
+  AplUdt TEXT CONSTRAINT AplUdt_date CHECK (AplUdt IS NULL OR (typeof(AplUdt) = 'text' AND (length(AplUdt) = 10 OR length(AplUdt) = 16 OR length(AplUdt) = 19) AND date(julianday(AplUdt)) = substr(AplUdt, 1, 10) AND (length(AplUdt) = 10 OR substr(AplUdt, 12, 2) < '24'))),
   AplZf1 TEXT CHECK (length(AplZf1) <= 30),
   AplZf2 TEXT CHECK (length(AplZf2) <= 30),
   AplZf3 TEXT CHECK (length(AplZf3) <= 30),
@@ -171,7 +171,7 @@ CREATE TABLE Kvs531Apl (
   AplDna TEXT CHECK (length(AplDna) <= 3),
   AplDwn TEXT CHECK (length(AplDwn) <= 8),
   AplSta INTEGER,
-  AplDat TEXT CONSTRAINT AplDat_date CHECK (AplDat IS NULL OR (typeof(AplDat) = 'text' AND length(AplDat) IN (10, 16, 19) AND date(julianday(AplDat)) = substr(AplDat, 1, 10) AND (length(AplDat) = 10 OR substr(AplDat, 12, 2) < '24'))),
+  AplDat TEXT CONSTRAINT AplDat_date CHECK (AplDat IS NULL OR (typeof(AplDat) = 'text' AND (length(AplDat) = 10 OR length(AplDat) = 16 OR length(AplDat) = 19) AND date(julianday(AplDat)) = substr(AplDat, 1, 10) AND (length(AplDat) = 10 OR substr(AplDat, 12, 2) < '24'))),
   AplErf TEXT CHECK (length(AplErf) <= 8),
   PRIMARY KEY (AplApl)
 );
@@ -198,7 +198,7 @@ CREATE TABLE Kvs521Ubg (
   UbgDna TEXT CHECK (length(UbgDna) <= 3),
   UbgDwn TEXT CHECK (length(UbgDwn) <= 8),
   UbgSta INTEGER,
-  UbgDat TEXT CONSTRAINT UbgDat_date CHECK (UbgDat IS NULL OR (typeof(UbgDat) = 'text' AND length(UbgDat) IN (10, 16, 19) AND date(julianday(UbgDat)) = substr(UbgDat, 1, 10) AND (length(UbgDat) = 10 OR substr(UbgDat, 12, 2) < '24'))),
+  UbgDat TEXT CONSTRAINT UbgDat_date CHECK (UbgDat IS NULL OR (typeof(UbgDat) = 'text' AND (length(UbgDat) = 10 OR length(UbgDat) = 16 OR length(UbgDat) = 19) AND date(julianday(UbgDat)) = substr(UbgDat, 1, 10) AND (length(UbgDat) = 10 OR substr(UbgDat, 12, 2) < '24'))),
   UbgErf TEXT CHECK (length(UbgErf) <= 8),
   PRIMARY KEY (UbgUbg)
 );
@@ -206,8 +206,8 @@ CREATE INDEX Kvs521Ubg_Dnl ON Kvs521Ubg (UbgDwn, UbgFbe);
 
 CREATE TABLE Kvs510Prv (
   PrvPnr TEXT NOT NULL CHECK (length(PrvPnr) <= 8),
-  PrvGvo TEXT CONSTRAINT PrvGvo_date CHECK (PrvGvo IS NULL OR (typeof(PrvGvo) = 'text' AND length(PrvGvo) IN (10, 16, 19) AND date(julianday(PrvGvo)) = substr(PrvGvo, 1, 10) AND (length(PrvGvo) = 10 OR substr(PrvGvo, 12, 2) < '24'))),
-  PrvGbi TEXT CONSTRAINT PrvGbi_date CHECK (PrvGbi IS NULL OR (typeof(PrvGbi) = 'text' AND length(PrvGbi) IN (10, 16, 19) AND date(julianday(PrvGbi)) = substr(PrvGbi, 1, 10) AND (length(PrvGbi) = 10 OR substr(PrvGbi, 12, 2) < '24'))),
+  PrvGvo TEXT CONSTRAINT PrvGvo_date CHECK (PrvGvo IS NULL OR (typeof(PrvGvo) = 'text' AND (length(PrvGvo) = 10 OR length(PrvGvo) = 16 OR length(PrvGvo) = 19) AND date(julianday(PrvGvo)) = substr(PrvGvo, 1, 10) AND (length(PrvGvo) = 10 OR substr(PrvGvo, 12, 2) < '24'))),
+  PrvGbi TEXT CONSTRAINT PrvGbi_date CHECK (PrvGbi IS NULL OR (typeof(PrvGbi) = 'text' AND (length(PrvGbi) = 10 OR length(PrvGbi) = 16 OR length(PrvGbi) = 19) AND date(julianday(PrvGbi)) = substr(PrvGbi, 1, 10) AND (length(PrvGbi) = 10 OR substr(PrvGbi, 12, 2) < '24'))),
   PrvBer INTEGER,
   PrvKst TEXT CHECK (length(PrvKst) <= 10),
   PrvFbe TEXT CHECK (length(PrvFbe) <= 10),
@@ -220,12 +220,12 @@ CREATE TABLE Kvs510Prv (
   PrvAwa INTEGER,
   PrvAwn TEXT CHECK (length(PrvAwn) <= 8),
   PrvAnw INTEGER,
-  PrvAvn TEXT CONSTRAINT PrvAvn_date CHECK (PrvAvn IS NULL OR (typeof(PrvAvn) = 'text' AND length(PrvAvn) IN (10, 16, 19) AND date(julianday(PrvAvn)) = substr(PrvAvn, 1, 10) AND (length(PrvAvn) = 10 OR substr(PrvAvn, 12, 2) < '24'))),
-  PrvAbi TEXT CONSTRAINT PrvAbi_date CHECK (PrvAbi IS NULL OR (typeof(PrvAbi) = 'text' AND length(PrvAbi) IN (10, 16, 19) AND date(julianday(PrvAbi)) = substr(PrvAbi, 1, 10) AND (length(PrvAbi) = 10 OR substr(PrvAbi, 12, 2) < '24'))),
+  PrvAvn TEXT CONSTRAINT PrvAvn_date CHECK (PrvAvn IS NULL OR (typeof(PrvAvn) = 'text' AND (length(PrvAvn) = 10 OR length(PrvAvn) = 16 OR length(PrvAvn) = 19) AND date(julianday(PrvAvn)) = substr(PrvAvn, 1, 10) AND (length(PrvAvn) = 10 OR substr(PrvAvn, 12, 2) < '24'))),
+  PrvAbi TEXT CONSTRAINT PrvAbi_date CHECK (PrvAbi IS NULL OR (typeof(PrvAbi) = 'text' AND (length(PrvAbi) = 10 OR length(PrvAbi) = 16 OR length(PrvAbi) = 19) AND date(julianday(PrvAbi)) = substr(PrvAbi, 1, 10) AND (length(PrvAbi) = 10 OR substr(PrvAbi, 12, 2) < '24'))),
   PrvApl INTEGER,
   PrvApp INTEGER,
   PrvSta INTEGER,
-  PrvDat TEXT CONSTRAINT PrvDat_date CHECK (PrvDat IS NULL OR (typeof(PrvDat) = 'text' AND length(PrvDat) IN (10, 16, 19) AND date(julianday(PrvDat)) = substr(PrvDat, 1, 10) AND (length(PrvDat) = 10 OR substr(PrvDat, 12, 2) < '24'))),
+  PrvDat TEXT CONSTRAINT PrvDat_date CHECK (PrvDat IS NULL OR (typeof(PrvDat) = 'text' AND (length(PrvDat) = 10 OR length(PrvDat) = 16 OR length(PrvDat) = 19) AND date(julianday(PrvDat)) = substr(PrvDat, 1, 10) AND (length(PrvDat) = 10 OR substr(PrvDat, 12, 2) < '24'))),
   PrvErf TEXT CHECK (length(PrvErf) <= 8),
   PrvPzm INTEGER,
   PrvNam TEXT CHECK (length(PrvNam) <= 50),
@@ -237,8 +237,8 @@ CREATE INDEX Kvs510Prv_Dnl ON Kvs510Prv (PrvDwn, PrvFbe);
 
 CREATE TABLE Kvs537Ksg (
   KsgApg TEXT NOT NULL CHECK (length(KsgApg) <= 10),
-  KsgGvo TEXT NOT NULL CONSTRAINT KsgGvo_date CHECK (KsgGvo IS NULL OR (typeof(KsgGvo) = 'text' AND length(KsgGvo) IN (10, 16, 19) AND date(julianday(KsgGvo)) = substr(KsgGvo, 1, 10) AND (length(KsgGvo) = 10 OR substr(KsgGvo, 12, 2) < '24'))),
-  KsgGbi TEXT CONSTRAINT KsgGbi_date CHECK (KsgGbi IS NULL OR (typeof(KsgGbi) = 'text' AND length(KsgGbi) IN (10, 16, 19) AND date(julianday(KsgGbi)) = substr(KsgGbi, 1, 10) AND (length(KsgGbi) = 10 OR substr(KsgGbi, 12, 2) < '24'))),
+  KsgGvo TEXT NOT NULL CONSTRAINT KsgGvo_date CHECK (KsgGvo IS NULL OR (typeof(KsgGvo) = 'text' AND (length(KsgGvo) = 10 OR length(KsgGvo) = 16 OR length(KsgGvo) = 19) AND date(julianday(KsgGvo)) = substr(KsgGvo, 1, 10) AND (length(KsgGvo) = 10 OR substr(KsgGvo, 12, 2) < '24'))),
+  KsgGbi TEXT CONSTRAINT KsgGbi_date CHECK (KsgGbi IS NULL OR (typeof(KsgGbi) = 'text' AND (length(KsgGbi) = 10 OR length(KsgGbi) = 16 OR length(KsgGbi) = 19) AND date(julianday(KsgGbi)) = substr(KsgGbi, 1, 10) AND (length(KsgGbi) = 10 OR substr(KsgGbi, 12, 2) < '24'))),
   KsgFbe TEXT CHECK (length(KsgFbe) <= 10),
   KsgKst TEXT CHECK (length(KsgKst) <= 10),
   KsgZf1 TEXT CHECK (length(KsgZf1) <= 30),
@@ -261,6 +261,8 @@ CREATE TABLE Kvs559Fbe (
   FbeTyp INTEGER,
   PRIMARY KEY (FbeFbe)
 );
+-- The cost-centre download reads the production areas of type 1 in order.
+CREATE INDEX Kvs559Fbe_Typ ON Kvs559Fbe (FbeTyp, FbeFbe);
 
 CREATE TABLE Kvs557Cfg (
   CfgDta INTEGER NOT NULL,
@@ -285,7 +287,7 @@ CREATE TABLE Kvs557Cfg (
   CfgBi5 TEXT CHECK (length(CfgBi5) <= 10),
   CfgBz5 TEXT CHECK (length(CfgBz5) <= 30),
   CfgSta INTEGER,
-  CfgDat TEXT CONSTRAINT CfgDat_date CHECK (CfgDat IS NULL OR (typeof(CfgDat) = 'text' AND length(CfgDat) IN (10, 16, 19) AND date(julianday(CfgDat)) = substr(CfgDat, 1, 10) AND (length(CfgDat) = 10 OR substr(CfgDat, 12, 2) < '24'))),
+  CfgDat TEXT CONSTRAINT CfgDat_date CHECK (CfgDat IS NULL OR (typeof(CfgDat) = 'text' AND (length(CfgDat) = 10 OR length(CfgDat) = 16 OR length(CfgDat) = 19) AND date(julianday(CfgDat)) = substr(CfgDat, 1, 10) AND (length(CfgDat) = 10 OR substr(CfgDat, 12, 2) < '24'))),
   CfgErf TEXT CHECK (length(CfgErf) <= 8),
   PRIMARY KEY (CfgDta)
 );
@@ -310,7 +312,7 @@ CREATE TABLE Kvs543Upd (
   UpdPvb TEXT CHECK (length(UpdPvb) <= 8),
   UpdKsv TEXT CHECK (length(UpdKsv) <= 5),
   UpdKsb TEXT CHECK (length(UpdKsb) <= 5),
-  UpdDat TEXT CONSTRAINT UpdDat_date CHECK (UpdDat IS NULL OR (typeof(UpdDat) = 'text' AND length(UpdDat) IN (10, 16, 19) AND date(julianday(UpdDat)) = substr(UpdDat, 1, 10) AND (length(UpdDat) = 10 OR substr(UpdDat, 12, 2) < '24'))),
+  UpdDat TEXT CONSTRAINT UpdDat_date CHECK (UpdDat IS NULL OR (typeof(UpdDat) = 'text' AND (length(UpdDat) = 10 OR length(UpdDat) = 16 OR length(UpdDat) = 19) AND date(julianday(UpdDat)) = substr(UpdDat, 1, 10) AND (length(UpdDat) = 10 OR substr(UpdDat, 12, 2) < '24'))),
   UpdErf TEXT CHECK (length(UpdErf) <= 8),
   PRIMARY KEY (UpdKey)
 );

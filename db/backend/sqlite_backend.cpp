@@ -83,6 +83,10 @@ class SqliteBackend final : public DbBackend {
   ~SqliteBackend() override { Disconnect(); }
 
   int32_t Connect(const char* target, const char*, const char*) override {
+    // One thread uses the library: no statistics of memory use to lock.
+    // (Refused, harmlessly, once the library is in use.)
+    static const int configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)configured;
     PlatStat st;
     if (!target || !*target || Plat_Stat(target, &st) != 0 || st.kind != PLAT_REGULAR)
       return SQL_NO_SUCH_DATABASE;
@@ -99,6 +103,10 @@ class SqliteBackend final : public DbBackend {
     // every commit durable on return.
     if (code == SQL_OK) code = Run("PRAGMA journal_mode=WAL");
     if (code == SQL_OK) code = Run("PRAGMA synchronous=FULL");
+    // Memory is bounded by the page caches, not by the rows: a cursor's copy
+    // beyond its cache goes to a temporary file.
+    if (code == SQL_OK) code = Run("PRAGMA main.cache_size=-1024");
+    if (code == SQL_OK) code = Run("PRAGMA temp.cache_size=-256");
     if (code == SQL_OK) code = PrepareOwn("COMMIT", &commit_);
     if (code == SQL_OK) code = PrepareOwn("BEGIN IMMEDIATE", &begin_);
     if (code == SQL_OK) code = PrepareOwn("ROLLBACK", &rollback_);
