@@ -96,6 +96,9 @@ start_wine() {
   exec 9>"$fifo"
   keeper_open=1
   rm -f "$fifo"
+  # Whichever of the two starts the services, their output goes nowhere;
+  # once this one has ended they are up.
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1
 }
 trap stop_wine EXIT
 

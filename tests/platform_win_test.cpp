@@ -199,7 +199,7 @@ TEST_F(WindowsLogTest, RotationWaitsForTheOldLogAndRenamesTheClosedLog) {
 
 // A run waits for the run lock another run holds; the process killed while
 // it waits gives the killed status, and the arguments arrive as they were
-// given, blanks, quotes and backslashes included.
+// given, blanks, quotes, backslashes and Windows-1252 text included.
 TEST(WindowsProcesses, CommandLineKilledStatusAndTheRunLock) {
   TestTree tree;
   tree.CreateDb();
@@ -217,7 +217,9 @@ TEST(WindowsProcesses, CommandLineKilledStatusAndTheRunLock) {
   EXPECT_EQ(other_run.Release(), 0);
 
   const std::string ini = std::string(VK_BINARY_DIR) + "/velmarkon-ini" VK_EXE_SUFFIX;
-  for (const char* value : {"a b", "say \"hi\"", "C:\\dir\\", "back\\\\\"slash", "x"}) {
+  // The last value is Windows-1252 text: the ANSI code page (1252 here).
+  for (const char* value :
+       {"a b", "say \"hi\"", "C:\\dir\\", "back\\\\\"slash", "x", "Gr\xFC\xDF"}) {
     const char* argv[] = {ini.c_str(), "encrypt", value, nullptr};
     const std::string out = tree.root() + "/out", err = tree.root() + "/err";
     ASSERT_EQ(Plat_SpawnRedirected(argv, out.c_str(), err.c_str(), &pid), 0);
