@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <random>
-#include <system_error>
 
 #include "support/datetime.h"
 #include "support/platform.h"
@@ -92,10 +90,9 @@ int32_t LastRun_Write(const char* path, int exit_status) {
   bool ok = fwrite(text, 1, static_cast<size_t>(len), f) == static_cast<size_t>(len);
   ok = fflush(f) == 0 && ok;
   ok = fclose(f) == 0 && ok;
-  std::error_code ec;
-  if (ok) std::filesystem::rename(tmp, path, ec);
-  if (!ok || ec) {
-    std::filesystem::remove(tmp, ec);
+  // Closed before the rename, which Windows refuses for an open file.
+  if (!ok || Plat_Rename(tmp, path) != 0) {
+    Plat_Remove(tmp);
     return -1;
   }
   return 0;

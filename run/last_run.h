@@ -9,7 +9,9 @@
 
 #include <cstdint>
 
-#define LAST_RUN_FILE_PATH "./Msg/Velmarkon.run"
+#include "support/platform.h"
+
+#define LAST_RUN_FILE_PATH PLAT_MSG_DIR PLAT_SEP "Velmarkon.run"
 
 struct LastRun {
   char end[15];        // yyyymmddHHMMSS of the last run

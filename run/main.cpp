@@ -7,9 +7,12 @@
 #include "run/about.h"
 #include "run/download_main.h"
 #include "run/last_run.h"
+#include "sendbuf/snddnl.h"
+#include "support/ini.h"
 
 namespace {
 
+// The fixed paths as this platform writes them go in at the %s.
 const char kHelp[] =
     "usage: velmarkon MARKER TABLE   download one table\n"
     "       velmarkon MARKER         update-request run (also: velmarkon MARKER ALL)\n"
@@ -18,9 +21,9 @@ const char kHelp[] =
     "MARKER: the download marker (up to 8 characters) of the rows to send.\n"
     "TABLE:  Kvs501Apk Kvs504App Kvs530Apg Kvs531Apl Kvs521Ubg Kvs510Prv Kvs537Ksg\n"
     "\n"
-    "Run in the working folder; it reads ../../../../files/korvantis.ini (LOGIN,\n"
-    "PASS, NET8), appends to ../Comm/Buff/SndDnl<n>.buf, logs failures in\n"
-    "./Msg/Velmarkon.Txt and records its end in ./Msg/Velmarkon.run.\n"
+    "Run in the working folder; it reads %s (LOGIN,\n"
+    "PASS, NET8), appends to %s%sSndDnl<n>.buf, logs failures in\n"
+    "%s and records its end in %s.\n"
     "\n"
     "Exit status: 0 the run did all it was asked; 3 the run succeeded but a\n"
     "failure was logged (or a log entry could not be written); 4 another run\n"
@@ -34,7 +37,7 @@ const char kHelp[] =
 
 int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "--help") == 0) {
-    fputs(kHelp, stdout);
+    printf(kHelp, INI_FILE_PATH, SND_DIR, PLAT_SEP, MSG_FILE_PATH, LAST_RUN_FILE_PATH);
     return 0;
   }
   if (argc == 2 && strcmp(argv[1], "--version") == 0) {

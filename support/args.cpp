@@ -30,10 +30,11 @@ Charset Classify(const char* codeset) {
     const char* name;
     Charset set;
   } kNames[] = {
-      {"UTF-8", kUtf8},         {"ANSI_X3.4-1968", kUtf8}, {"ASCII", kUtf8},
-      {"US-ASCII", kUtf8},      {"CP1252", kCp1252},       {"WINDOWS-1252", kCp1252},
-      {"ISO-8859-1", kLatin1},  {"ISO8859-1", kLatin1},    {"LATIN1", kLatin1},
-      {"ISO-8859-15", kLatin9}, {"ISO8859-15", kLatin9},   {"LATIN9", kLatin9},
+      {"UTF-8", kUtf8},    {"ANSI_X3.4-1968", kUtf8}, {"ASCII", kUtf8},
+      {"US-ASCII", kUtf8}, {"CP1252", kCp1252},       {"WINDOWS-1252", kCp1252},
+      {"CP65001", kUtf8},  {"ISO-8859-1", kLatin1},   {"ISO8859-1", kLatin1},
+      {"LATIN1", kLatin1}, {"ISO-8859-15", kLatin9},  {"ISO8859-15", kLatin9},
+      {"LATIN9", kLatin9},
   };
   for (const auto& n : kNames)
     if (SameName(codeset, n.name)) return n.set;

@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// Relative to the working directory.
-#define INI_FILE_PATH "../../../../files/korvantis.ini"
+#include "support/platform.h"
+
+// Relative to the working directory, as the platform writes paths.
+#define INI_FILE_PATH PLAT_INI_FILE
 
 struct IniEntryRec {
   int32_t number;

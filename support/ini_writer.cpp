@@ -7,19 +7,16 @@
 // and the program always agree on which pair holds a key.
 #include "support/ini_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "support/cp1252.h"
+#include "support/platform.h"
 
 namespace {
 
@@ -30,8 +27,10 @@ const char kNewSection[] = ";Download;";
 int32_t ReadLines(const char* path, std::vector<std::string>* lines, bool* exists) {
   lines->clear();
   *exists = false;
+  PlatStat st;
+  if (Plat_Stat(path, &st) == 0 && st.kind == PLAT_MISSING) return INIW_OK;
   FILE* f = fopen(path, "rb");
-  if (f == nullptr) return errno == ENOENT ? INIW_OK : INIW_READ;
+  if (f == nullptr) return INIW_READ;
   *exists = true;
   std::string line;
   int c;
@@ -81,52 +80,55 @@ std::string LineEnd(const std::string& line) {
   return "\n";
 }
 
-// Writes data to a temporary file next to path and renames it over path.
+// The file a link at path points to, or path itself.
+bool Target(const char* path, std::string* target) {
+  PlatStat st;
+  if (Plat_Stat(path, &st) != 0) return false;
+  *target = path;
+  if (st.kind != PLAT_LINK) return true;
+  std::error_code ec;
+  const std::filesystem::path real = std::filesystem::canonical(path, ec);
+  if (ec) return false;
+  *target = real.string();
+  return true;
+}
+
+// Writes data to a temporary file next to path, makes it durable and renames
+// it over path (Windows renames no open file: the temporary file is closed
+// first). A link at path stays; the file it points to is replaced.
 int32_t WriteAtomically(const char* path, const std::string& data, bool exists) {
-  std::string target = path;
-  struct stat st;
-  mode_t mode = 0600;  // the file holds the database login
-  if (exists && lstat(path, &st) == 0) {
-    if (S_ISLNK(st.st_mode)) {  // replace the file the link points to
-      char* real = realpath(path, nullptr);
-      if (real == nullptr) return INIW_WRITE;
-      target = real;
-      free(real);
-      if (stat(target.c_str(), &st) != 0) return INIW_WRITE;
-    }
-    mode = st.st_mode & 07777;
+  std::string target;
+  if (!Target(path, &target)) return INIW_WRITE;
+  // A name of its own next to the target, created new: the file holds the
+  // database login, so it is for its owner alone unless the file it
+  // replaces was readable by more.
+  static unsigned counter = 0;
+  char tmp[4096];
+  PlatFile f = PLAT_NO_FILE;
+  int32_t err = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const unsigned tag = (static_cast<unsigned>(Plat_Pid()) << 12) ^
+                         static_cast<unsigned>(Plat_MonotonicMs()) ^ (++counter * 2654435761u);
+    const int n = snprintf(tmp, sizeof tmp, "%s.%08x.tmp", target.c_str(), tag);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof tmp) return INIW_WRITE;
+    err = Plat_Open(tmp, PLAT_WRITE | PLAT_NEW | PLAT_OWNER_ONLY | PLAT_NO_FOLLOW, &f);
+    if (!Plat_IsExisting(err)) break;
   }
-  std::vector<char> tmp(target.begin(), target.end());
-  const char suffix[] = ".XXXXXX";
-  tmp.insert(tmp.end(), suffix, suffix + sizeof(suffix));  // with its NUL
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) return INIW_WRITE;
-  bool ok = fchmod(fd, mode) == 0;
+  if (err != 0) return INIW_WRITE;
+  bool ok = !exists || Plat_CopyAccess(target.c_str(), f) == 0;
   size_t done = 0;
-  while (ok && done < data.size()) {
-    const ssize_t w = write(fd, data.data() + done, data.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(w);
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  ok = ok && rename(tmp.data(), target.c_str()) == 0;
+  ok = ok && Plat_Write(f, data.data(), data.size(), &done) == 0;
+  ok = ok && Plat_DataSync(f) == 0;
+  ok = (Plat_Close(f) == 0) && ok;
+  ok = ok && Plat_Rename(tmp, target.c_str()) == 0;
   if (!ok) {
-    unlink(tmp.data());
+    Plat_Remove(tmp);
     return INIW_WRITE;
   }
   // Make the rename itself durable.
-  const size_t slash = target.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-  const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dfd >= 0) {
-    fsync(dfd);
-    close(dfd);
-  }
+  const size_t sep = target.find_last_of("/\\");
+  const std::string dir = sep == std::string::npos ? "." : target.substr(0, sep + 1);
+  Plat_SyncDir(dir.c_str());
   return INIW_OK;
 }
 

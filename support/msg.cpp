@@ -84,17 +84,25 @@ int OpenHeld(const char* name, bool create, PlatFile* file) {
 }
 
 // Renames the log to its rotation name, replacing an earlier rotation file,
-// once another writer's entry is complete; the file is closed for the rename.
-// A log file that does not exist has nothing to rotate. Returns 0 when the
-// entry may go on.
+// once another writer's entry is complete; the file is closed for the rename
+// (Windows renames no open file). A program that has the log or the old log
+// open without letting others rename or delete it (Windows) holds the delete
+// and the rename up: that is waited out like a held log. A log file that does
+// not exist has nothing to rotate. Returns 0 when the entry may go on.
 int Rotate() {
   PlatFile f;
   int rc = OpenHeld(g_file_name, false, &f);
   if (rc == kOpenFailed) return -1;
   if (rc == 0) {
     Plat_Close(f);
-    Plat_Remove(g_old_file_name);  // a failed delete is ignored
-    int32_t err = Plat_Rename(g_file_name, g_old_file_name);
+    const int64_t until = Plat_MonotonicMs() + g_wait_ms;
+    // A failed delete is ignored: the rename replaces the old file anyway.
+    while (Plat_IsBusy(Plat_Remove(g_old_file_name)) && Plat_MonotonicMs() < until)
+      Plat_SleepMs(kRetryMs);
+    int32_t err;
+    while (Plat_IsBusy(err = Plat_Rename(g_file_name, g_old_file_name)) &&
+           Plat_MonotonicMs() < until)
+      Plat_SleepMs(kRetryMs);
     if (err != 0 && !Plat_IsMissing(err)) return -1;  // entry dropped, count unchanged
   }
   g_count = 0;

@@ -44,6 +44,8 @@ enum : uint32_t {
   PLAT_LOCK = 1u << 5,
   // Nobody else may open the file while it is open (the send buffers).
   PLAT_NO_SHARE = 1u << 6,
+  PLAT_NEW = 1u << 7,         // create it; an existing file is an error
+  PLAT_OWNER_ONLY = 1u << 8,  // a file this open creates is for its owner alone (POSIX)
 };
 
 enum PlatKind : uint8_t { PLAT_MISSING, PLAT_REGULAR, PLAT_DIRECTORY, PLAT_LINK, PLAT_OTHER };
@@ -64,8 +66,10 @@ struct PlatFileOps {
   int32_t (*seek_end)(PlatFile file, int64_t* pos);  // to the end; *pos its offset
   int32_t (*seek)(PlatFile file, int64_t pos);
   int32_t (*truncate)(PlatFile file, int64_t len);
-  int32_t (*data_sync)(PlatFile file);                  // the file's data and size on the disk
-  int32_t (*rename)(const char* from, const char* to);  // replaces an existing "to"
+  int32_t (*data_sync)(PlatFile file);  // the file's data and size on the disk
+  // Replaces an existing "to". Windows renames no open file: callers close
+  // it first.
+  int32_t (*rename)(const char* from, const char* to);
   int32_t (*remove)(const char* path);
   int32_t (*sync_dir)(const char* dir);  // a new name in dir on the disk
 };
@@ -92,6 +96,8 @@ int32_t Plat_SyncDir(const char* dir);
 bool Plat_IsBusy(int32_t err);
 // True for the error of a path that does not exist.
 bool Plat_IsMissing(int32_t err);
+// True for the error of a PLAT_NEW open that found the file there.
+bool Plat_IsExisting(int32_t err);
 
 // What is at path, without following a link at the path itself.
 int32_t Plat_Stat(const char* path, PlatStat* st);
@@ -102,6 +108,10 @@ bool Plat_SameFile(PlatFile file, const char* path);
 // is refused without waiting. *len is the number of bytes read.
 int32_t Plat_ReadSmallFile(const char* path, char* buf, size_t max, size_t* len);
 int32_t Plat_MakeDir(const char* path);  // 0 also when it exists
+// Gives the open file the access rights of the file at path (POSIX: its
+// permission bits). Nothing on Windows, where a file takes the rights its
+// folder passes on.
+int32_t Plat_CopyAccess(const char* path, PlatFile file);
 
 // Current calendar time. Tests may fix it with Plat_SetClock.
 time_t Plat_Now();
@@ -117,8 +127,9 @@ void Plat_SleepMs(int32_t ms);
 
 // Called first thing in the program: a signal that would end the process
 // where a call should fail is turned off (on POSIX, SIGXFSZ: a write beyond
-// the file-size limit then fails with EFBIG like a full disk). Nothing on
-// Windows.
+// the file-size limit then fails with EFBIG like a full disk). On Windows
+// the system's error dialogs are turned off, so that a run that nobody
+// watches never waits for a click.
 void Plat_StartProcess();
 
 // The character set the command-line arguments arrive in, as the system
@@ -130,15 +141,31 @@ const char* Plat_ArgCodeset();
 
 // Processes, for the program's run lock messages, tests and the benchmark.
 int32_t Plat_Pid();
-// Starts argv[0] with the given arguments (argv ends with nullptr) in the
-// current folder; *pid identifies it. Returns 0 or the system's error.
+// Starts argv[0] (a path to the program file; on Windows ".exe" may be left
+// off) with the given arguments (argv ends with nullptr) in the current
+// folder, with the caller's environment; *pid identifies it. Returns 0 or
+// the system's error.
 int32_t Plat_Spawn(const char* const* argv, int64_t* pid);
-// Waits at most timeout_ms (negative: without limit) for the process to
-// end. Returns 0 and its exit status in *status (a killed process gives a
-// status of 128 plus the signal on POSIX), or 1 when it is still running.
+// The same with standard input from the null device and standard output
+// and standard error going to the files out and err (created or emptied).
+int32_t Plat_SpawnRedirected(const char* const* argv, const char* out, const char* err,
+                             int64_t* pid);
+// The status Plat_Wait gives for a process that Plat_Kill ended: 128 + 9 on
+// both systems (POSIX reports SIGKILL so; on Windows Plat_Kill makes it the
+// process's exit code).
+constexpr int PLAT_KILLED_STATUS = 137;
+// Waits at most timeout_ms (negative: without limit) for a process this one
+// started to end. Returns 0 and its exit status in *status (a process ended
+// by a signal gives 128 plus the signal on POSIX; on Windows the status is
+// the exit code, for a crash the exception code), or 1 when it is still
+// running.
 int32_t Plat_Wait(int64_t pid, int32_t timeout_ms, int* status);
-// Ends the process at once, as a crash or a power cut would.
+// Ends the process at once, as a crash or a power cut would (also the
+// calling process itself, given Plat_Pid()).
 void Plat_Kill(int64_t pid);
+// Sets (value nullptr: removes) a variable of this process's environment,
+// which the processes it starts inherit. For tests.
+int32_t Plat_SetEnv(const char* name, const char* value);
 // Makes a new folder below the system's temporary folder; its path, with no
 // separator at the end, goes to out.
 int32_t Plat_MakeTempDir(const char* prefix, char* out, size_t size);

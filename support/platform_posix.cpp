@@ -29,11 +29,12 @@ int Fd(PlatFile f) { return static_cast<int>(f); }
 int32_t Open(const char* path, uint32_t flags, PlatFile* file) {
   int mode = (flags & PLAT_WRITE) ? ((flags & PLAT_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
   if (flags & PLAT_CREATE) mode |= O_CREAT;
+  if (flags & PLAT_NEW) mode |= O_CREAT | O_EXCL;
   if (flags & PLAT_WRITE_THROUGH) mode |= O_DSYNC;
   if (flags & PLAT_NO_FOLLOW) mode |= O_NOFOLLOW;
   int fd;
   do {
-    fd = open(path, mode | O_CLOEXEC | O_NOCTTY, 0644);
+    fd = open(path, mode | O_CLOEXEC | O_NOCTTY, (flags & PLAT_OWNER_ONLY) ? 0600 : 0644);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return (flags & PLAT_NO_FOLLOW) && errno == ELOOP ? ELOOP : Err();
   if (flags & (PLAT_LOCK | PLAT_NO_SHARE)) {
@@ -138,6 +139,8 @@ bool Plat_IsBusy(int32_t err) { return err == EWOULDBLOCK || err == EAGAIN; }
 
 bool Plat_IsMissing(int32_t err) { return err == ENOENT; }
 
+bool Plat_IsExisting(int32_t err) { return err == EEXIST; }
+
 int32_t Plat_Stat(const char* path, PlatStat* st) {
   struct stat sb;
   st->kind = PLAT_MISSING;
@@ -190,6 +193,12 @@ int32_t Plat_MakeDir(const char* path) {
   return Err();
 }
 
+int32_t Plat_CopyAccess(const char* path, PlatFile file) {
+  struct stat sb;
+  if (stat(path, &sb) != 0) return Err();
+  return fchmod(Fd(file), sb.st_mode & 07777) == 0 ? 0 : Err();
+}
+
 void Plat_LocalTime(time_t t, struct tm* out) {
   if (out == nullptr) return;
   if (localtime_r(&t, out) == nullptr) memset(out, 0, sizeof *out);
@@ -239,6 +248,24 @@ int32_t Plat_Spawn(const char* const* argv, int64_t* pid) {
   return 0;
 }
 
+int32_t Plat_SpawnRedirected(const char* const* argv, const char* out, const char* err,
+                             int64_t* pid) {
+  posix_spawn_file_actions_t actions;
+  int rc = posix_spawn_file_actions_init(&actions);
+  if (rc != 0) return rc;
+  const int kOut = O_WRONLY | O_CREAT | O_TRUNC;
+  rc = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (rc == 0) rc = posix_spawn_file_actions_addopen(&actions, 1, out, kOut, 0644);
+  if (rc == 0) rc = posix_spawn_file_actions_addopen(&actions, 2, err, kOut, 0644);
+  pid_t child = 0;
+  if (rc == 0)
+    rc = posix_spawn(&child, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return rc;
+  *pid = child;
+  return 0;
+}
+
 int32_t Plat_Wait(int64_t pid, int32_t timeout_ms, int* status) {
   const int64_t until = Plat_MonotonicMs() + (timeout_ms < 0 ? 0 : timeout_ms);
   for (;;) {
@@ -255,6 +282,11 @@ int32_t Plat_Wait(int64_t pid, int32_t timeout_ms, int* status) {
 }
 
 void Plat_Kill(int64_t pid) { kill(static_cast<pid_t>(pid), SIGKILL); }
+
+int32_t Plat_SetEnv(const char* name, const char* value) {
+  int rc = value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+  return rc == 0 ? 0 : Err();
+}
 
 int32_t Plat_MakeTempDir(const char* prefix, char* out, size_t size) {
   const char* tmp = getenv("TMPDIR");

@@ -1,6 +1,6 @@
 // Runs killed at any moment lose nothing. Downloads of all six tables with
 // releases, over rows in two send-buffer files, are killed again and again:
-// at random moments (the program itself, with SIGKILL) and right after a
+// at random moments (the program itself, ended as by SIGKILL) and right after a
 // group's data sync, before its commit (this test program re-started as the
 // download, stopping itself there). After every kill: no send-buffer file
 // holds part of a record, every row that is released or deleted has all its
@@ -9,7 +9,6 @@
 // Records sent twice are allowed and counted.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <random>
@@ -32,7 +31,7 @@ namespace {
 constexpr int kRowsPerTable = 300;
 
 // The child: one download of VK_CRASH_KEYWORD in the current folder, in
-// groups of 7 rows, that stops itself (SIGKILL) after the
+// groups of 7 rows, that ends itself (as by SIGKILL) after the
 // VK_CRASH_AFTER_SYNC-th data sync when that is set.
 TEST(CrashChild, DISABLED_Run) {
   const char* keyword = getenv("VK_CRASH_KEYWORD");
@@ -43,7 +42,7 @@ TEST(CrashChild, DISABLED_Run) {
   int syncs = 0;
   const int stop_at = after ? atoi(after) : 0;
   fs.after_sync = [&](const std::string&) {
-    if (++syncs == stop_at) raise(SIGKILL);
+    if (++syncs == stop_at) Plat_Kill(Plat_Pid());
   };
   const char* args[] = {"velmarkon", "M1", keyword};
   Download_Main(3, args, &kProgramEntries);
@@ -157,14 +156,14 @@ TEST_F(CrashTest, KilledRunsLoseNothing) {
 
   for (; killed < want_kills && Plat_MonotonicMs() < until; ++rounds) {
     const char* keyword = keywords[rounds % keywords.size()];
-    setenv("VK_CRASH_KEYWORD", keyword, 1);
-    unsetenv("VK_CRASH_AFTER_SYNC");
+    Plat_SetEnv("VK_CRASH_KEYWORD", keyword);
+    Plat_SetEnv("VK_CRASH_AFTER_SYNC", nullptr);
     int64_t pid = 0;
     int status = 0;
     std::string how;
     if (rounds % 4 == 3) {
       // Right after a group's data sync, before its commit.
-      setenv("VK_CRASH_AFTER_SYNC", std::to_string(1 + rnd() % 4).c_str(), 1);
+      Plat_SetEnv("VK_CRASH_AFTER_SYNC", std::to_string(1 + rnd() % 4).c_str());
       ASSERT_EQ(Plat_Spawn(child, &pid), 0);
       how = "after a sync";
     } else {
@@ -178,7 +177,7 @@ TEST_F(CrashTest, KilledRunsLoseNothing) {
       how = itself ? "the program at random" : "at random";
     }
     ASSERT_EQ(Plat_Wait(pid, 60000, &status), 0);
-    if (status == 128 + SIGKILL) ++killed;
+    if (status == PLAT_KILLED_STATUS) ++killed;
     // A record whose row was not released by the run goes again later.
     auto [r, d] = Check("round " + std::to_string(rounds) + ", " + keyword + ", killed " + how);
     again += (r - records) - (d - released);
@@ -186,8 +185,8 @@ TEST_F(CrashTest, KilledRunsLoseNothing) {
     records = r;
     released = d - MarkAgain();
   }
-  unsetenv("VK_CRASH_KEYWORD");
-  unsetenv("VK_CRASH_AFTER_SYNC");
+  Plat_SetEnv("VK_CRASH_KEYWORD", nullptr);
+  Plat_SetEnv("VK_CRASH_AFTER_SYNC", nullptr);
   EXPECT_GE(killed, want_kills) << "in " << rounds << " rounds";
 
   // Runs to their end leave nothing marked.

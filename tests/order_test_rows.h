@@ -3,6 +3,7 @@
 // a send-buffer record.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -26,7 +27,11 @@ inline std::string B(size_t n) { return std::string(n, ' '); }
 // on a database server), any other time as it is.
 inline std::string Fresh(const std::string& dat) {
   struct tm tm = {};
-  if (!strptime(dat.c_str(), "%Y-%m-%d %H:%M:%S", &tm)) return dat;
+  if (sscanf(dat.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+             &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6)
+    return dat;
+  tm.tm_year -= 1900;
+  tm.tm_mon -= 1;
   tm.tm_isdst = -1;
   time_t t = mktime(&tm);
   time_t real = time(nullptr);

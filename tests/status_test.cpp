@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "db/session.h"
 #include "run/about.h"
@@ -84,6 +85,13 @@ class JsonCheck {
   size_t i_ = 0;
 };
 
+// A path as a JSON string: a backslash of a Windows path doubled.
+std::string JsonPath(const char* path) {
+  std::string s = "\"";
+  for (const char* p = path; *p; ++p) s += *p == '\\' ? std::string("\\\\") : std::string(1, *p);
+  return s + "\"";
+}
+
 TEST(JsonCheckTest, TellsWellFormedFromBroken) {
   EXPECT_TRUE(JsonCheck(R"({"a": [1, -2, "x\"y", true, null, {}], "b": {"c": []}})").Ok());
   for (const char* bad :
@@ -130,7 +138,7 @@ TEST_F(StatusRunTest, TextShowsWaitingRowsByMarkerAndActionBeforeAnyRun) {
            "  not present\n",          // no update request in the demo data
            "  no send-buffer file\n",  // the folder exists, empty
            "  no log file\n",
-           "  no run on record (no ./Msg/Velmarkon.run)\n",
+           "  no run on record (no " LAST_RUN_FILE_PATH ")\n",
            "\nNothing needs attention.\n",
        })
     EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
@@ -149,13 +157,13 @@ TEST_F(StatusRunTest, JsonIsOneDocumentWithTheSameFacts) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(JsonCheck(r.out).Ok()) << r.out;
   for (
-      const char* part : {
+      const std::string& part : std::vector<std::string>{
           R"({"marker": "DEMO", "action": "LOE", "rows": 2, "oldest_change": "2024-03-01T08:00:00", "stale": false})",
           R"("update_request": {"present": true, "changed_at": "2024-01-02T03:04:05", "changed_by": "meister", "ranges": [)",
           R"({"from_column": "UpdAkv", "to_column": "UpdAkb", "what": "order headers", "from": "000000000001", "to": "999999999999"})",
           // Windows-1252 from the database arrives as UTF-8, quotes escaped
           R"("from": "A\"1  ", "to": "Zä   "})",
-          R"("log": {"file": "./Msg/Velmarkon.Txt", "present": false,)",
+          std::string(R"("log": {"file": )") + JsonPath(PLAT_MSG_FILE) + R"(, "present": false,)",
           R"("attention": [],)",
           "\"exit_status\": 0\n}\n",
       })

@@ -2,8 +2,6 @@
 #include "tests/test_env.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,16 +21,16 @@
 namespace fs = std::filesystem;
 
 TestTree::TestTree() {
-  char tmpl[] = "/tmp/vktest.XXXXXX";
-  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
-  root_ = tmpl;
+  char tmp[512];
+  if (Plat_MakeTempDir("vktest.", tmp, sizeof tmp) != 0) throw std::runtime_error("temp folder");
+  root_ = tmp;
   work_ = root_ + "/site/bde/prog/download";
   fs::create_directories(work_ + "/Msg");
   fs::create_directories(root_ + "/files");
   fs::create_directories(root_ + "/site/bde/prog/Comm/Buff");
   old_cwd_ = fs::current_path().string();
   fs::current_path(work_);
-  Msg_Init(FMSG | SMSG | DMSG, "./Msg/Velmarkon.Txt");  // as the run driver does
+  Msg_Init(FMSG | SMSG | DMSG, PLAT_MSG_FILE);  // as the run driver does
   IP_Forget();
 }
 
@@ -71,7 +69,7 @@ void TestTree::CreateDb() {
   } else if (server_db_.empty()) {
     TestServerLogin l = Test_ServerLogin();
     static int count = 0;
-    server_db_ = "vkt" + std::to_string(getpid()) + "_" + std::to_string(++count);
+    server_db_ = "vkt" + std::to_string(Plat_Pid()) + "_" + std::to_string(++count);
     TestServer admin("");
     admin.Exec("CREATE DATABASE " + server_db_ +
                " TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'");
@@ -158,6 +156,9 @@ std::string DateText(int days_from_today) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
+  // A send-buffer file is read as the communication program reads it: once
+  // the writer has let it go (on Windows nobody may open it while it is held).
+  if (path.find("SndDnl") != std::string::npos) SndDnl_Close();
   std::ifstream in(path, std::ios::binary);
   std::ostringstream ss;
   ss << in.rdbuf();
@@ -170,8 +171,8 @@ void WriteFileBytes(const std::string& path, const std::string& data) {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat sb;
-  return stat(path.c_str(), &sb) == 0;
+  std::error_code ec;
+  return fs::exists(path, ec);
 }
 
 std::vector<std::string> LogEntries(const std::string& path) {

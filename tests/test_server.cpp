@@ -6,6 +6,16 @@
 #include <stdexcept>
 
 #ifdef VK_HAVE_ODBC
+#ifdef _WIN32
+// The ODBC headers of Windows need its types: <windows.h> comes first.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 #include <sql.h>
 #include <sqlext.h>
 #endif

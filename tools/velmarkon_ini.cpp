@@ -5,6 +5,7 @@
 #include <string>
 
 #include "run/about.h"
+#include "support/args.h"
 #include "support/cp1252.h"
 #include "support/ini.h"
 #include "support/ini_writer.h"
@@ -23,7 +24,8 @@ const char kHelp[] =
     "  velmarkon-ini --version            version and database back ends of the build\n"
     "\n"
     "The download program takes its database login from the configuration file\n"
-    "  ../../../../files/korvantis.ini\n"
+    "  " INI_FILE_PATH
+    "\n"
     "relative to its working directory (it only reads the file). It looks up three keys:\n"
     "  LOGIN  database user name\n"
     "  PASS   database password\n"
@@ -42,8 +44,10 @@ const char kHelp[] =
     "line of the file stays as it is. A missing file is created (mode 0600); the file is\n"
     "replaced as a whole through a temporary file, never left half written. KEY is LOGIN,\n"
     "PASS or NET8, written exactly so. A value holds at most 40 characters (200 digits);\n"
-    "it is taken as UTF-8 and stored in Windows-1252, so characters without a\n"
-    "Windows-1252 form and control characters cannot be stored and are refused.\n"
+    "it is taken in the character set of the command line (UTF-8 on Linux, the ANSI\n"
+    "code page on Windows; UTF-8 from standard input) and stored in Windows-1252, so\n"
+    "characters without a Windows-1252 form and control characters cannot be stored\n"
+    "and are refused.\n"
     "\n"
     "show prints line, number, section, key and value of every pair; the password is\n"
     "shown as ****. Pairs the program passes over (outside the format) are marked.\n"
@@ -116,10 +120,21 @@ int Show(const char* path) {
   return 0;
 }
 
-// The value argument, or one line of standard input for "-".
+// A command-line value as UTF-8: it arrives in the arguments' character set
+// (the locale's on POSIX, the ANSI code page on Windows). A value that has no
+// Windows-1252 form comes back as it was, for the check to refuse.
+std::string ArgumentUtf8(const char* arg) {
+  static char cp1252[4096];
+  if (Args_ToCp1252(arg, cp1252, sizeof cp1252) != 0) return arg;
+  static char utf8[3 * sizeof cp1252 + 1];
+  Cp1252_ToUtf8(cp1252, utf8, sizeof utf8);
+  return utf8;
+}
+
+// The value argument, or one line of standard input (UTF-8) for "-".
 bool ValueArgument(const char* arg, std::string* value) {
   if (strcmp(arg, "-") != 0) {
-    *value = arg;
+    *value = ArgumentUtf8(arg);
     return true;
   }
   value->clear();
@@ -156,7 +171,7 @@ int Set(const char* path, const char* key, const char* arg) {
 
 int Encrypt(const char* arg) {
   char plain[INIW_VALUE_MAX_CHARS + 1];
-  int32_t rc = IniW_ValueFromUtf8(arg, plain, sizeof(plain));
+  int32_t rc = IniW_ValueFromUtf8(ArgumentUtf8(arg).c_str(), plain, sizeof(plain));
   if (rc != INIW_OK) {
     fprintf(stderr, "velmarkon-ini: %s\n", IniW_ErrorText(rc));
     return 1;

@@ -70,8 +70,8 @@ int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "--help") == 0) {
     printf(
         "%s"
-        "Prints every 552-byte record of the send-buffer files given (such as\n"
-        "../Comm/Buff/SndDnl1.buf): the raw line, then offset, width, field and\n"
+        "Prints every 552-byte record of the send-buffer files given (such as\n" SND_DIR PLAT_SEP
+        "SndDnl1.buf): the raw line, then offset, width, field and\n"
         "value of the header and of the body as laid out for its table code.\n"
         "Exit status: 0 every file was read; 1 a file could not be opened; 2 wrong usage.\n",
         kUsage);

@@ -22,6 +22,7 @@
 #include "sendbuf/snddnl.h"
 #include "support/cp1252.h"
 #include "support/datetime.h"
+#include "support/ini.h"
 #include "support/log_reader.h"
 #include "support/platform.h"
 
@@ -34,15 +35,19 @@ const char kUsage[] =
 const char kHelp[] =
     "\n"
     "Run in the download program's working folder. Shows, with the program's\n"
-    "configuration file (../../../../files/korvantis.ini) and database:\n"
+    "configuration file (" INI_FILE_PATH
+    ") and database:\n"
     "  - per table the rows waiting for download (download marker set), by marker\n"
     "    and action code, with the oldest change time among them;\n"
     "  - the update request (Kvs543Upd, key UPD) and the ranges it holds;\n"
-    "  - the send-buffer files ../Comm/Buff/SndDnl*.buf: size, records, a torn\n"
+    "  - the send-buffer files " SND_DIR PLAT_SEP
+    "SndDnl*.buf: size, records, a torn\n"
     "    tail (size not a whole number of 552-byte records), the newest record's\n"
     "    time stamp;\n"
-    "  - the log ./Msg/Velmarkon.Txt: number of entries, the last N, and the last\n"
-    "    run and last clean run (./Msg/Velmarkon.run).\n"
+    "  - the log " MSG_FILE_PATH
+    ": number of entries, the last N, and the last\n"
+    "    run and last clean run (" LAST_RUN_FILE_PATH
+    ").\n"
     "It reads only; it changes nothing and writes no log entry.\n"
     "\n"
     "  --json         print the same as one JSON document (UTF-8)\n"
@@ -70,13 +75,18 @@ struct Options {
 enum Encoding { ENC_UTF8, ENC_CP1252, ENC_ASCII };
 
 Encoding TerminalEncoding() {
-  const char* set = setlocale(LC_CTYPE, "");
-  std::string name = set ? set : "";
-  setlocale(LC_CTYPE, "C");
-  // A locale that is named but not installed: its name still tells.
+  // The locale the environment names, in the order of precedence, even one
+  // that is not installed; without one, the system's (on Windows
+  // "Language_Country.1252").
+  std::string name;
   for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
     const char* v = getenv(var);
     if (name.empty() && v && *v) name = v;
+  }
+  if (name.empty()) {
+    const char* set = setlocale(LC_CTYPE, "");
+    name = set ? set : "";
+    setlocale(LC_CTYPE, "C");
   }
   for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   if (name.find("utf-8") != std::string::npos || name.find("utf8") != std::string::npos)
@@ -475,8 +485,8 @@ void PrintJson(const Report& r, const Options& o) {
     s += rfirst ? "]},\n" : "\n  ]},\n";
   }
 
-  s += "  \"send_buffers\": {\"folder\": \"" SND_DIR "\", \"readable\": " +
-       std::string(r.buf_rc >= 0 ? "true" : "false") + ", \"files\": [";
+  s += "  \"send_buffers\": {\"folder\": " + Json(SND_DIR) +
+       ", \"readable\": " + std::string(r.buf_rc >= 0 ? "true" : "false") + ", \"files\": [";
   first = true;
   for (const SndFileInfo& f : r.bufs) {
     s += first ? "\n" : ",\n";
@@ -489,8 +499,8 @@ void PrintJson(const Report& r, const Options& o) {
   }
   s += first ? "]},\n" : "\n  ]},\n";
 
-  s += "  \"log\": {\"file\": \"" MSG_FILE_PATH "\", \"present\": " +
-       std::string(r.log_rc != 1403 ? "true" : "false") +
+  s += "  \"log\": {\"file\": " + Json(MSG_FILE_PATH) +
+       ", \"present\": " + std::string(r.log_rc != 1403 ? "true" : "false") +
        ", \"readable\": " + (r.log_rc != -1 ? "true" : "false") +
        ", \"entries\": " + std::to_string(r.log.entries) +
        ", \"entries_since_clean_run\": " + std::to_string(r.log.newer) + ",\n";
