@@ -62,12 +62,16 @@ class SqliteDb final : public BenchDb {
   }
 
   void Exec(const std::string& sql) override {
+    std::string why;
+    if (!Try(sql, &why)) Bench_Die("SQL failed: " + why + " in " + sql.substr(0, 300));
+  }
+
+  bool Try(const std::string& sql, std::string* why) override {
     char* err = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-      std::string why = err ? err : "?";
-      sqlite3_free(err);
-      Bench_Die("SQL failed: " + why + " in " + sql.substr(0, 300));
-    }
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK) return true;
+    *why = err ? err : "?";
+    sqlite3_free(err);
+    return false;
   }
 
   std::vector<std::vector<std::string>> Query(const std::string& sql) override {
@@ -169,6 +173,8 @@ class OdbcDb final : public BenchDb {
     for (const std::string& one : BenchDb_Split(sql)) Run(one, nullptr);
   }
 
+  bool Try(const std::string& sql, std::string* why) override { return Run(sql, nullptr, why); }
+
   std::vector<std::vector<std::string>> Query(const std::string& sql) override {
     std::vector<std::vector<std::string>> rows;
     Run(sql, &rows);
@@ -207,11 +213,19 @@ class OdbcDb final : public BenchDb {
 
  private:
   void Run(const std::string& sql, std::vector<std::vector<std::string>>* rows) {
+    std::string why;
+    if (!Run(sql, rows, &why)) Bench_Die("SQL failed: " + why + " in " + sql.substr(0, 300));
+  }
+
+  bool Run(const std::string& sql, std::vector<std::vector<std::string>>* rows, std::string* why) {
     SQLHSTMT st = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &st);
     SQLRETURN r = SQLExecDirect(st, Text(sql), SQL_NTS);
-    if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA)
-      Bench_Die("SQL failed: " + Diag(SQL_HANDLE_STMT, st) + " in " + sql.substr(0, 300));
+    if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) {
+      *why = Diag(SQL_HANDLE_STMT, st);
+      SQLFreeHandle(SQL_HANDLE_STMT, st);
+      return false;
+    }
     SQLSMALLINT ncols = 0;
     if (rows) SQLNumResultCols(st, &ncols);
     while (ncols > 0 && SQL_SUCCEEDED(SQLFetch(st))) {
@@ -227,6 +241,7 @@ class OdbcDb final : public BenchDb {
       rows->push_back(row);
     }
     SQLFreeHandle(SQL_HANDLE_STMT, st);
+    return true;
   }
 
   static constexpr int kMaxParams = 8;

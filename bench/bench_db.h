@@ -14,6 +14,8 @@ class BenchDb {
 
   // Statements separated by ";" (outside quotes and "--" comments), UTF-8.
   virtual void Exec(const std::string& sql) = 0;
+  // One statement; false with the reason instead of ending the benchmark.
+  virtual bool Try(const std::string& sql, std::string* why) = 0;
   // Rows of a query as text; NULL as "".
   virtual std::vector<std::vector<std::string>> Query(const std::string& sql) = 0;
 

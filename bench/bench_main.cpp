@@ -23,6 +23,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/bench_child.h"
@@ -172,9 +174,19 @@ class Databases {
       Tree_WriteConfig(t, user_, pass_, "odbc:DSN=" + dsn_ + ";Database=" + name_);
   }
 
+  // A server under load may refuse the drop for a moment (the child's
+  // session still ending): a few tries, then the database is left to the
+  // server's removal at the end.
   void Drop() {
-    if (server_ && !name_.empty())
-      admin_->Exec("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+    if (server_ && !name_.empty()) {
+      std::string why;
+      int tries = 0;
+      while (!admin_->Try("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)", &why) &&
+             ++tries < 5)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+      if (tries == 5)
+        fprintf(stderr, "velmarkon-bench: %s not dropped: %s\n", name_.c_str(), why.c_str());
+    }
     name_.clear();
   }
 

@@ -147,6 +147,10 @@ static int32_t Keep(SqlStmt* rollback, SqlStmt* release) {
 }
 
 int32_t Sql_Change(SqlChange* ch, const HostVar* in, int nin) {
+  // Inside a unit of work on a back end that undoes a failed statement
+  // alone, the statement is its own savepoint.
+  DbBackend* be = Db_Backend();
+  if (g_depth > 0 && be && be->UndoesFailedStatement()) return Sql_Exec(&ch->change, in, nin);
   int32_t rc = Sql_Exec(&ch->savepoint, nullptr, 0);
   if (rc != SQL_OK) return rc;  // nothing was changed
   rc = Sql_Exec(&ch->change, in, nin);

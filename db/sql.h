@@ -108,7 +108,8 @@ struct SqlStmt {
 // A guarded change: savepoint named after the operation, the change, then at
 // once a commit on success or a rollback to the savepoint on failure. Inside
 // a unit of work (Sql_Begin) the savepoint is released instead of the
-// commit, and the unit's end commits.
+// commit, and the unit's end commits; there, on a back end that undoes a
+// failed statement alone, the change runs without a savepoint of its own.
 struct SqlChange {
   SqlStmt savepoint;
   SqlStmt change;

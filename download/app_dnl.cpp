@@ -87,8 +87,8 @@ int32_t NotReleased(const AppRow& row, bool loe, int32_t rc, bool joined = true)
     if (as_sent >= 0) return as_sent;
     if (rc == SQL_NOTFOUND) return Dnl_LeftMarked("App_Frei", rc);
   }
-  Msg_Report(loe ? "App_Frei" : "APP_Frei", loe ? "Fehler bei Apk_PKeyDel" : "Fehler bei App_PKeyUpd",
-             rc);
+  Msg_Report(loe ? "App_Frei" : "APP_Frei",
+             loe ? "Fehler bei Apk_PKeyDel" : "Fehler bei App_PKeyUpd", rc);
   return rc;
 }
 
@@ -96,6 +96,11 @@ int32_t NotReleased(const AppRow& row, bool loe, int32_t rc, bool joined = true)
 
 int32_t App_Frei(AppRow row) {
   const bool loe = strcmp(row.AppDna, "LOE") == 0;
+  const bool neu = strcmp(row.AppDna, "NEU") == 0;
+  if (!loe && !neu) {  // no count follows: the guarded change stands alone
+    int32_t rc = App_PKeyFrei(row);
+    return rc == 0 ? 0 : NotReleased(row, loe, rc, false);
+  }
   int32_t rc = App_FreiBegin();
   if (rc != 0) return NotReleased(row, loe, rc, false);
   if (loe) {
@@ -106,10 +111,8 @@ int32_t App_Frei(AppRow row) {
   }
   rc = App_PKeyFrei(row);
   if (rc != 0) return NotReleased(row, loe, rc);
-  if (strcmp(row.AppDna, "NEU") == 0) {
-    rc = Count(row, +1);
-    if (rc != 0) return Done(rc, "APP_Frei", "Fehler bei Apk_PKeyUpd");
-  }
+  rc = Count(row, +1);
+  if (rc != 0) return Done(rc, "APP_Frei", "Fehler bei Apk_PKeyUpd");
   return Done(0, "APP_Frei", "Fehler bei App_PKeyUpd");
 }
 

@@ -17,7 +17,7 @@
 
 template <class Row>
 struct TableRelease {
-  const char* name;  // the release's function name, for its own entries ("Apg_Frei")
+  const char* name;           // the release's function name, for its own entries ("Apg_Frei")
   int32_t (*read)(Row* row);  // reads the row of row's key again
   const char* read_fn;
   const char* read_failure;

@@ -87,6 +87,8 @@ class OdbcBackend final : public DbBackend {
     Info(SQL_DBMS_NAME, dbms, sizeof dbms);
     Info(SQL_DRIVER_NAME, driver, sizeof driver);
     dialect_ = DIALECT_ORACLE;  // the program's own SQL, also for servers not named below
+    statement_undone_ = false;
+    dbms_oracle_ = strncasecmp(dbms, "Oracle", 6) == 0;
     if (strncasecmp(dbms, "PostgreSQL", 10) == 0) {
       dialect_ = DIALECT_POSTGRESQL;
       if (strncasecmp(driver, "psqlodbc", 8) == 0) {
@@ -95,6 +97,7 @@ class OdbcBackend final : public DbBackend {
         Hangup();
         rc = Login(conn + ";UseDeclareFetch=1;Protocol=7.4-2");
         if (rc != SQL_OK) return rc;
+        statement_undone_ = true;
       }
       rc = Direct("set client_encoding to 'WIN1252'");
       if (rc == SQL_OK) rc = Direct("set datestyle to 'ISO, YMD'");
@@ -109,6 +112,11 @@ class OdbcBackend final : public DbBackend {
   }
 
   void Disconnect() override { Hangup(); }
+
+  // Oracle undoes a failed statement alone; psqlODBC does with Protocol
+  // 7.4-2 (rolling the whole transaction back only where nothing before the
+  // statement needs keeping).
+  bool UndoesFailedStatement() const override { return statement_undone_ || dbms_oracle_; }
 
   int32_t Prepare(SqlStmt* st) override {
     if (lost_ || !dbc_) return SQL_NOT_CONNECTED;
@@ -171,6 +179,9 @@ class OdbcBackend final : public DbBackend {
     } else {
       code = Fail(SQL_HANDLE_STMT, p->h);
       if (st->kind == SQLK_CONTROL && !lost_) code = AfterFailedRollback(p, code);
+      // A failed change with nothing before it may have taken the
+      // transaction, and a clock setting made in it, along.
+      if (st->kind == SQLK_CHANGE && !dirty_) clock_sent_ = -1;
     }
     if (!lost_) SQLFreeStmt(p->h, SQL_CLOSE);
     // After the rollback that follows a change that failed or touched
@@ -399,8 +410,7 @@ class OdbcBackend final : public DbBackend {
   // ended at once, so that the session keeps nothing locked between its
   // statements (open cursors survive the commit).
   void ReleaseIfIdle() {
-    if (dialect_ == DIALECT_POSTGRESQL && !dirty_ && !unit_ && savepoints_ <= 1 && !lost_ &&
-        dbc_) {
+    if (dialect_ == DIALECT_POSTGRESQL && !dirty_ && !unit_ && savepoints_ <= 1 && !lost_ && dbc_) {
       SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT);
       savepoints_ = 0;
     }
@@ -569,12 +579,13 @@ class OdbcBackend final : public DbBackend {
     return first;
   }
 
-
   SQLHENV env_ = SQL_NULL_HENV;
   SQLHDBC dbc_ = SQL_NULL_HDBC;
   bool connected_ = false;
   bool lost_ = false;
-  bool dirty_ = false;     // a change not yet committed (outside a guarded change)
+  bool dirty_ = false;             // a change not yet committed (outside a guarded change)
+  bool statement_undone_ = false;  // psqlODBC with Protocol 7.4-2
+  bool dbms_oracle_ = false;
   time_t clock_sent_ = 0;  // the fixed clock the session was given, 0: none
   int32_t lock_wait_ms_ = 10000;
   bool unit_ = false;    // a unit of work is open: its transaction is not ended early

@@ -90,8 +90,7 @@ class SqliteBackend final : public DbBackend {
     PlatStat st;
     if (!target || !*target || Plat_Stat(target, &st) != 0 || st.kind != PLAT_REGULAR)
       return SQL_NO_SUCH_DATABASE;
-    int rc =
-        sqlite3_open_v2(target, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(target, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
       Disconnect();
       return SQL_NO_SUCH_DATABASE;
@@ -170,9 +169,7 @@ class SqliteBackend final : public DbBackend {
     if (rc == SQLITE_ROW) {
       int32_t row = Columns(p->stmt, sqlite3_column_count(p->stmt), out, nout);
       rc = sqlite3_step(p->stmt);
-      code = rc == SQLITE_DONE  ? row
-             : rc == SQLITE_ROW ? SQL_TOO_MANY_ROWS
-                                : MapError(db_, rc);
+      code = rc == SQLITE_DONE ? row : rc == SQLITE_ROW ? SQL_TOO_MANY_ROWS : MapError(db_, rc);
       st->row_failed = rc == SQLITE_DONE && row != SQL_OK;
     } else {
       code = rc == SQLITE_DONE ? SQL_NOTFOUND : MapError(db_, rc);
@@ -287,7 +284,8 @@ class SqliteBackend final : public DbBackend {
     for (int i = 0; i < p->columns; ++i) create += (i ? ",c" : "c") + std::to_string(i);
     create += ")";
     code = Run(create.c_str());
-    if (code == SQL_OK) code = PrepareOwn((std::string("INSERT INTO ") + name + " " + sql).c_str(), &p->stmt);
+    if (code == SQL_OK)
+      code = PrepareOwn((std::string("INSERT INTO ") + name + " " + sql).c_str(), &p->stmt);
     if (code == SQL_OK) code = PrepareOwn((std::string("DELETE FROM ") + name).c_str(), &p->clear);
     if (code == SQL_OK)
       code = PrepareOwn(
@@ -381,8 +379,8 @@ class SqliteBackend final : public DbBackend {
           rc = Hv_SetDouble(hv, sqlite3_column_double(s, i));
           break;
         case SQLITE_BLOB:
-          if (int32_t failed = SqliteFunctions_Failure(sqlite3_column_blob(s, i),
-                                                       sqlite3_column_bytes(s, i))) {
+          if (int32_t failed =
+                  SqliteFunctions_Failure(sqlite3_column_blob(s, i), sqlite3_column_bytes(s, i))) {
             Hv_SetNull(hv);
             rc = failed;
             break;
