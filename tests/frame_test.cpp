@@ -3,6 +3,8 @@
 // committed, group by group; a group that cannot be made durable stays
 // marked; a held database gets no record written; the embedded database's
 // write-ahead log stays small; and each download's summary line.
+#include "download/frame.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -14,7 +16,6 @@
 #include <vector>
 
 #include "db/session.h"
-#include "download/frame.h"
 #include "run/download_main.h"
 #include "support/platform.h"
 #include "tests/fault_fs.h"
@@ -93,13 +94,14 @@ TEST_P(FrameTest, RecordsAreOnTheDiskBeforeTheReleasesOfTheirGroupAreCommitted) 
   EXPECT_EQ(Run(), 0);
   // Three groups (3, 3 and 1 rows): each one data sync of the file, then
   // one commit of its releases.
-  std::vector<std::string> want = {"sync SndDnl1.buf", "commit", "sync SndDnl1.buf", "commit",
-                                   "sync SndDnl1.buf", "commit"};
+  std::vector<std::string> want = {"sync SndDnl1.buf", "commit",           "sync SndDnl1.buf",
+                                   "commit",           "sync SndDnl1.buf", "commit"};
   std::vector<std::string> steps = fs.Steps();
   while (!steps.empty() && steps.back() == "commit" && steps.size() > want.size())
     steps.pop_back();  // the end-of-run commit
   EXPECT_EQ(steps, want);
-  for (int i = 1; i <= 7; ++i) EXPECT_EQ(GetParam().Marks(tree_, GetParam().Key(i)), "<NULL>/<NULL>");
+  for (int i = 1; i <= 7; ++i)
+    EXPECT_EQ(GetParam().Marks(tree_, GetParam().Key(i)), "<NULL>/<NULL>");
 }
 
 TEST_P(FrameTest, AGroupThatCannotBeMadeDurableStaysMarkedAndEachRowIsLogged) {
@@ -126,6 +128,37 @@ TEST_P(FrameTest, AGroupThatCannotBeMadeDurableStaysMarkedAndEachRowIsLogged) {
   for (int i = 1; i <= 7; ++i) EXPECT_EQ(c.Marks(tree_, c.Key(i)), "<NULL>/<NULL>");
 }
 
+// The database refuses one release in the middle of a group: that row stays
+// marked with one log entry, and the releases before it in the same group,
+// not yet committed when it failed, are committed with the group all the
+// same (order headers stop at their first failure, the others go on).
+TEST_P(FrameTest, AReleaseTheDatabaseRefusesFailsItsRowAloneInItsGroup) {
+  const TableCase& c = GetParam();
+  Dnl_SetGroup(3, 60000);
+  Rows(7);
+  const std::string refused = c.Key(5);  // the middle of the second group
+  if (Test_OnServer()) {
+    tree_.Exec(
+        "CREATE FUNCTION vk_refuse() RETURNS trigger AS 'BEGIN RAISE EXCEPTION ''refused''; "
+        "END' LANGUAGE plpgsql");
+    tree_.Exec("CREATE TRIGGER refuse BEFORE UPDATE OR DELETE ON " + c.Table() +
+               " FOR EACH ROW WHEN (" + c.Where(refused, "OLD.") +
+               ") EXECUTE FUNCTION vk_refuse()");
+  } else {
+    tree_.Exec("CREATE TRIGGER refuse BEFORE UPDATE ON " + c.Table() + " WHEN " +
+               c.Where(refused, "OLD.") + " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+  }
+  const bool stops = std::string(c.record) == "APK";
+  EXPECT_EQ(Run(), EXIT_FAILURES_LOGGED);
+  const std::vector<std::string> log = Log();
+  ASSERT_EQ(log.size(), 1u) << ::testing::PrintToString(log);
+  EXPECT_NE(log[0].find("|-"), std::string::npos) << log[0];  // the database's refusal
+  for (int i = 1; i <= 7; ++i) {
+    const bool marked = i == 5 || (stops && i > 5);
+    EXPECT_EQ(c.Marks(tree_, c.Key(i)), marked ? "M1/AEN" : "<NULL>/<NULL>") << i;
+  }
+}
+
 TEST_P(FrameTest, ASummaryLinePerDownload) {
   const TableCase& c = GetParam();
   Rows(3);
@@ -146,10 +179,10 @@ TEST_P(FrameTest, ASummaryLinePerDownload) {
   ASSERT_NE(fgets(line, sizeof line, out), nullptr);
   fclose(out);
   const int n = c.records_per_row;
-  std::string want = "velmarkon: " + std::string(c.keyword) + " fetched=5 written=" +
-                     std::to_string(4 * n) + " (SndDnl1.buf=" + std::to_string(3 * n) +
-                     " SndDnl2.buf=" + std::to_string(n) +
-                     ") released=4 left-marked=1 failures=" + (n == 2 ? "3" : "2") + "\n";
+  std::string want =
+      "velmarkon: " + std::string(c.keyword) + " fetched=5 written=" + std::to_string(4 * n) +
+      " (SndDnl1.buf=" + std::to_string(3 * n) + " SndDnl2.buf=" + std::to_string(n) +
+      ") released=4 left-marked=1 failures=" + (n == 2 ? "3" : "2") + "\n";
   EXPECT_EQ(line, want);
 }
 
