@@ -7,38 +7,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/sql_script.h"
+
 #ifdef VK_HAVE_ODBC
-#include <sql.h>
-#include <sqlext.h>
+#include "db/backend/odbc_headers.h"
 #endif
 
 void Bench_Die(const std::string& what) {
   fflush(stdout);
   fprintf(stderr, "velmarkon-bench: %s\n", what.c_str());
   exit(2);
-}
-
-std::vector<std::string> BenchDb_Split(const std::string& sql) {
-  std::vector<std::string> out;
-  std::string cur;
-  bool quoted = false;
-  for (size_t i = 0; i < sql.size(); ++i) {
-    char c = sql[i];
-    if (!quoted && c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-      while (i < sql.size() && sql[i] != '\n') ++i;
-      cur += '\n';
-      continue;
-    }
-    if (c == '\'') quoted = !quoted;
-    if (c == ';' && !quoted) {
-      if (cur.find_first_not_of(" \t\r\n") != std::string::npos) out.push_back(cur);
-      cur.clear();
-      continue;
-    }
-    cur += c;
-  }
-  if (cur.find_first_not_of(" \t\r\n") != std::string::npos) out.push_back(cur);
-  return out;
 }
 
 namespace {
@@ -170,7 +148,7 @@ class OdbcDb final : public BenchDb {
   }
 
   void Exec(const std::string& sql) override {
-    for (const std::string& one : BenchDb_Split(sql)) Run(one, nullptr);
+    for (const std::string& one : SqlScript_Split(sql)) Run(one, nullptr);
   }
 
   bool Try(const std::string& sql, std::string* why) override { return Run(sql, nullptr, why); }

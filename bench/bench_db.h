@@ -35,8 +35,5 @@ BenchDb* BenchDb_OpenSqlite(const std::string& path);
 // Manual commit for the floors (autocommit for loading when autocommit).
 BenchDb* BenchDb_OpenOdbc(const std::string& connection, bool autocommit);
 
-// Statements of a script: split at ";" outside quotes and "--" comments.
-std::vector<std::string> BenchDb_Split(const std::string& sql);
-
 // Prints the message and ends the benchmark.
 [[noreturn]] void Bench_Die(const std::string& what);

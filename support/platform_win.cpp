@@ -7,14 +7,6 @@
 // path is turned into UTF-16 with the ANSI code page before it reaches the
 // system. Errors are GetLastError() numbers. Files are always binary: what
 // is written is what is on the disk.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +14,7 @@
 #include <string>
 
 #include "support/platform.h"
+#include "support/windows_headers.h"
 
 namespace {
 

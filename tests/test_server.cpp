@@ -5,19 +5,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "support/sql_script.h"
+
 #ifdef VK_HAVE_ODBC
-#ifdef _WIN32
-// The ODBC headers of Windows need its types: <windows.h> comes first.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
-#include <sql.h>
-#include <sqlext.h>
+#include "db/backend/odbc_headers.h"
 #endif
 
 namespace {
@@ -25,30 +16,6 @@ namespace {
 std::string Env(const char* name) {
   const char* v = getenv(name);
   return v ? v : "";
-}
-
-// Statements of a script: split at ";" outside quotes and comments.
-[[maybe_unused]] std::vector<std::string> Split(const std::string& sql) {
-  std::vector<std::string> out;
-  std::string cur;
-  bool quoted = false;
-  for (size_t i = 0; i < sql.size(); ++i) {
-    char c = sql[i];
-    if (!quoted && c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-      while (i < sql.size() && sql[i] != '\n') ++i;
-      cur += '\n';
-      continue;
-    }
-    if (c == '\'') quoted = !quoted;
-    if (c == ';' && !quoted) {
-      if (cur.find_first_not_of(" \t\r\n") != std::string::npos) out.push_back(cur);
-      cur.clear();
-      continue;
-    }
-    cur += c;
-  }
-  if (cur.find_first_not_of(" \t\r\n") != std::string::npos) out.push_back(cur);
-  return out;
 }
 
 }  // namespace
@@ -159,7 +126,7 @@ void TestServer::Run(const std::string& sql, std::vector<std::vector<std::string
 }
 
 void TestServer::Exec(const std::string& sql) {
-  for (const std::string& one : Split(sql)) Run(one, nullptr);
+  for (const std::string& one : SqlScript_Split(sql)) Run(one, nullptr);
 }
 
 std::vector<std::vector<std::string>> TestServer::Query(const std::string& sql) {

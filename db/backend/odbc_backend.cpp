@@ -16,18 +16,6 @@
 // (UseDeclareFetch=1, so memory does not grow with the rows of a result and
 // cursors survive commits) and a failed statement undone alone (Protocol
 // 7.4-2, so that it does not spoil the session's later statements).
-#ifdef _WIN32
-// The ODBC headers of Windows need its types: <windows.h> comes first.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
-#include <sql.h>
-#include <sqlext.h>
 #include <strings.h>
 
 #include <cstdio>
@@ -39,6 +27,7 @@
 #include "db/backend/backend.h"
 #include "db/backend/dialect.h"
 #include "db/backend/odbc_errors.h"
+#include "db/backend/odbc_headers.h"
 #include "support/platform.h"
 
 namespace {
