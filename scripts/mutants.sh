@@ -168,7 +168,7 @@ one() {  # file find put what
       verdict="caught (the tests did not end within ${timeout_s}s)"
       caught=$((caught + 1))
     else
-      first=$(grep -m1 -E 'Test +#[0-9]+: .*\*\*\*' "$log/$n-test.txt" |
+      first=$(grep -m1 -E 'Test +#[0-9]+: .*\*\*\*(Failed|Exception|Timeout)' "$log/$n-test.txt" |
         sed -E 's/.*Test +#[0-9]+: ([^ ]+).*/\1/')
       verdict="caught${first:+ by $first}"
       caught=$((caught + 1))

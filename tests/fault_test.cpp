@@ -86,6 +86,52 @@ TEST(SendBufferFaultTest, APartialRecordIsCutOffOrEndsTheFileForTheRun) {
   }
 }
 
+// One group whose records go to two files, back and forth: each file is
+// synced when it is left for the other and the open one at the group's end,
+// all before the group's commit; a sync that fails at a switch keeps the
+// whole group marked, each row logged.
+TEST(SendBufferFaultTest, AGroupOverTwoFilesIsOnTheDiskBeforeItsCommit) {
+  const TableCase& c = ReleasingTables()[4];  // interruption reasons
+  for (bool sync_fails : {false, true}) {
+    SCOPED_TRACE(sync_fails ? "the sync at the switch fails" : "every sync succeeds");
+    TestTree tree;
+    tree.CreateDb();
+    AddTerminalGroups(tree);
+    c.Insert(tree, c.Key(1), "M1", "AEN", "Name", "FB01");
+    c.Insert(tree, c.Key(2), "M1", "AEN", "Name", "FB02");
+    c.Insert(tree, c.Key(3), "M1", "AEN", "Name", "FB01");
+    // The cursor takes them by area: FB01, FB01, FB02. A third area of
+    // group 1 sorts after FB02 and makes the writer come back.
+    tree.Exec("UPDATE Kvs557Cfg SET CfgVn2 = 'FB03', CfgBi2 = 'FB03' WHERE CfgDta = 1");
+    tree.Exec("UPDATE Kvs557Cfg SET CfgBi1 = 'FB02' WHERE CfgDta = 2");
+    tree.Exec("UPDATE Kvs521Ubg SET UbgFbe = 'FB03' WHERE " + c.Where(c.Key(3)));
+    Dnl_SetGroup(10, 60000);
+    std::vector<std::string> steps;
+    {
+      FaultFs fs;
+      if (sync_fails) fs.FailNth(FAULT_SYNC, 1, kWriteError, "SndDnl2");
+      EXPECT_EQ(RunTable(c.keyword), sync_fails ? EXIT_FAILURES_LOGGED : 0);
+      steps = fs.Steps();
+    }
+    Dnl_SetGroup(256, 1000);
+    while (steps.size() > 1 && steps.back() == "commit" && steps[steps.size() - 2] == "commit")
+      steps.pop_back();  // the end-of-run commit
+    std::vector<std::string> want = {"syncdir Buff",     "sync SndDnl1.buf", "syncdir Buff",
+                                     "sync SndDnl2.buf", "sync SndDnl1.buf", "commit"};
+    if (sync_fails) {
+      // No commit but the run's last one, which finds nothing to commit.
+      want = {"syncdir Buff", "sync SndDnl1.buf", "syncdir Buff", "sync SndDnl1.buf", "commit"};
+      std::vector<std::string> log = {"FlushFileBuffers|Datei sichern|" + Code(kWriteError)};
+      for (int i = 1; i <= 3; ++i)
+        log.push_back("Ubg_Dnl|nicht gesichert " + c.Key(i) + "|" + Code(kWriteError));
+      EXPECT_EQ(LogEntries(tree.log()), log);
+    }
+    EXPECT_EQ(steps, want);
+    for (int i = 1; i <= 3; ++i)
+      EXPECT_EQ(c.Marks(tree, c.Key(i)), sync_fails ? "M1/AEN" : "<NULL>/<NULL>") << i;
+  }
+}
+
 // A send-buffer file that cannot be opened: the row stays marked, the failure
 // is logged with the system's error, and the next record opens the file
 // again. Order headers stop at that row; the next run sends them all.

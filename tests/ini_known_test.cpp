@@ -77,4 +77,14 @@ TEST_F(IniKnownCipherTest, TheReaderDeciphersAndTheWriterEnciphersKnownValues) {
   }
 }
 
+// Five digits are a word from 00000 to 65535: the highest is read like any
+// other (the cipher makes it as often as any), one more is refused.
+TEST(IniKnownCipherWordsTest, TheHighestWordIsReadAndOneMoreIsRefused) {
+  char out[64];
+  for (const char* digits : {"65535000000000100002", "00000655350000100002", "00000000016553500002",
+                             "00000000010000265535"})
+    EXPECT_GE(IniDecrypt(digits, out, sizeof out), 0) << digits;
+  EXPECT_EQ(IniDecrypt("65536000000000100002", out, sizeof out), -1);
+}
+
 }  // namespace
