@@ -65,6 +65,35 @@ TEST(FrameRunTest, EachDownloadCountsItsOwnRecordsAndReadsTheTerminalsAfresh) {
   EXPECT_EQ(SentRecords(tree, 1).size(), 2u);
 }
 
+// Rows whose records were written but whose releases failed stay marked
+// and count as left marked, not as released.
+TEST(FrameRunTest, RowsTheirReleasesLeaveMarkedAreNotCountedAsReleased) {
+  TestTree tree;
+  tree.CreateDb();
+  AddTerminalGroups(tree);
+  const TableCase& c = ReleasingTables()[4];
+  c.Insert(tree, c.Key(1), "M1", "AEN");
+  c.Insert(tree, c.Key(2), "M1", "LOE");
+  RefuseChanges(tree, c.Table());
+  ASSERT_EQ(Db_ConnectWith(tree.login().c_str(), tree.pass().c_str(), tree.net8().c_str()), 0);
+  FILE* out = tmpfile();
+  ASSERT_NE(out, nullptr);
+  Dnl_SetSummary(out);
+  EXPECT_EQ(DownloadOf(c.keyword)("20240307", "090502", "M1"), 0);
+  Dnl_SetSummary(nullptr);
+  rewind(out);
+  char line[256] = "";
+  ASSERT_NE(fgets(line, sizeof line, out), nullptr);
+  fclose(out);
+  EXPECT_STREQ(line,
+               "velmarkon: Kvs521Ubg fetched=2 written=2 (SndDnl1.buf=2) released=0 "
+               "left-marked=2 failures=2\n");
+  dbDisconnect();
+  AllowChanges(tree, c.Table());
+  EXPECT_EQ(c.Marks(tree, c.Key(1)), "M1/AEN");
+  EXPECT_EQ(c.Marks(tree, c.Key(2)), "M1/LOE");
+}
+
 // A group that has been open for its time ends with the row that finds it
 // so, however few rows it holds.
 TEST(FrameRunTest, AGroupEndsWhenItHasBeenOpenLongEnough) {
