@@ -4,8 +4,8 @@
 // write, data sync, truncate or rename (optionally only on paths containing
 // a given text) fails with a chosen error, and a write can be made short
 // (half its bytes reach the file). It also records, in order, the durable
-// steps the program takes: each data sync of a file ("sync <name>"), of a
-// folder ("syncdir <name>") and each commit of the database session
+// steps the program takes: each data sync of a file ("sync <name>"), each
+// request to sync a folder ("syncdir <name>") and each commit of the session
 // ("commit"); and every open the program asked for, with its flags and its
 // result. Not part of the program.
 #pragma once
