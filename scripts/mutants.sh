@@ -20,9 +20,10 @@
 #
 # The scratch tree and its build (Release, no sanitizers) live in
 # build-mutants/ (MUTANTS_DIR) and are reused: later runs rebuild only what
-# changed. Tests run with CTest, -j2, stopping at the first failure; a
-# mutant whose tests do not end within MUTANT_TIMEOUT seconds (default 900)
-# counts as caught. The man-page, configure and package tests are left out
+# changed. Tests run with CTest, -j2, stopping at the first failure; the
+# failed tests run once more, and a fault counts as caught only when they
+# fail again (or when the tests do not end within MUTANT_TIMEOUT seconds,
+# default 900). The man-page, configure and package tests are left out
 # (they do not run the program's code). --pg also runs every database test
 # on a PostgreSQL server of its own (scripts/pg-server.sh), as CI does.
 #
@@ -133,13 +134,18 @@ run_tests() {
   (cd "$build" && timeout "$timeout_s" ctest -j2 --stop-on-failure --timeout 300 \
     -E '^(man\.|configure\.|package\.)' >"$1" 2>&1)
 }
+# The tests that failed, once more: 0 when they fail again (a test that
+# fails only now and then proves nothing about a fault).
+failed_again() {
+  ! (cd "$build" && timeout "$timeout_s" ctest --rerun-failed --timeout 300 >"$1" 2>&1)
+}
 
 echo "mutants.sh: building and testing the tree as it is"
 if ! build_tree "$log/base-build.txt"; then
   echo "mutants.sh: the tree does not build, see $log/base-build.txt" >&2
   exit 2
 fi
-if ! run_tests "$log/base-test.txt"; then
+if ! run_tests "$log/base-test.txt" && failed_again "$log/base-rerun.txt"; then
   echo "mutants.sh: the tests fail without a fault, see $log/base-test.txt" >&2
   exit 2
 fi
@@ -170,8 +176,14 @@ one() {  # file find put what
     else
       first=$(grep -m1 -E 'Test +#[0-9]+: .*\*\*\*(Failed|Exception|Timeout)' "$log/$n-test.txt" |
         sed -E 's/.*Test +#[0-9]+: ([^ ]+).*/\1/')
-      verdict="caught${first:+ by $first}"
-      caught=$((caught + 1))
+      if failed_again "$log/$n-rerun.txt"; then
+        verdict="caught${first:+ by $first}"
+        caught=$((caught + 1))
+      else
+        verdict="MISSED (${first:-a test} failed once and passed when run again)"
+        missed=$((missed + 1))
+        missed_list="$missed_list $n"
+      fi
     fi
   fi
   cp "$top/$file" "$target" 2>/dev/null  # the file as it was, newer than the build
