@@ -4,8 +4,12 @@
 // file of the latest record stays open, held exclusively, while records for
 // the same group follow; a record for another group closes it (made durable
 // first when it holds records not yet synced) and opens the other. A write
-// that fails leaves no part of its record in the file. A newly created file's
-// folder entry is made durable with it; a link at a file's name is refused.
+// that fails leaves no part of its record in the file; when the part that
+// reached the file cannot be cut off again, the file is closed and gets no
+// further record in this run, so that the part stays its last bytes (the
+// status tool shows it as a torn tail) and no record is written out of step
+// behind it. A newly created file's folder entry is made durable with it; a
+// link at a file's name is refused.
 #include "sendbuf/snddnl.h"
 
 #include <cstdio>
@@ -30,6 +34,21 @@ struct Count {
 };
 Count g_counts[64];
 int g_count_used = 0;
+
+// Files that end in part of a record this run, with the error that kept it
+// there.
+struct Torn {
+  int32_t file;
+  int32_t err;
+};
+Torn g_torn[64];
+int g_torn_used = 0;
+
+int32_t TornError(int32_t file) {
+  for (int i = 0; i < g_torn_used; ++i)
+    if (g_torn[i].file == file) return g_torn[i].err;
+  return 0;
+}
 
 void Counted(int32_t file) {
   for (int i = 0; i < g_count_used; ++i) {
@@ -91,22 +110,32 @@ int32_t OpenFile(int32_t number) {
 }
 
 // Writes the whole record at the end, or nothing: a failed or short write
-// is cut back to the file's length before it.
+// is cut back to the file's length before it. When that cut fails (or the
+// length before it is unknown), the file is closed and marked torn.
 int32_t Append(const char* rec, size_t len) {
   int64_t start = -1;
-  if (Plat_SeekEnd(g_file, &start) != 0) start = -1;
+  int32_t at = Plat_SeekEnd(g_file, &start);
+  if (at != 0) start = -1;
   size_t done = 0;
   int32_t err = Plat_Write(g_file, rec, len, &done);
   if (err == 0 && done == len) {
     g_dirty = true;
     return 0;
   }
-  if (start >= 0 && done > 0) {
+  int32_t cut = 0;
+  if (done > 0) {
     g_dirty = true;
-    if (Plat_Truncate(g_file, start) == 0) Plat_DataSync(g_file);
+    cut = start >= 0 ? Plat_Truncate(g_file, start) : at;
+    if (cut == 0) Plat_DataSync(g_file);
   }
   if (start >= 0) Plat_Seek(g_file, start);
   Msg_Report("WrittenFile", "", err);
+  if (cut != 0) {
+    Msg_Report("SetEndOfFile", "Datei kuerzen", cut);
+    if (g_torn_used < static_cast<int>(sizeof g_torn / sizeof g_torn[0]))
+      g_torn[g_torn_used++] = {g_current, cut};
+    CloseCurrent();  // the records before it are synced as at any switch
+  }
   return -1;
 }
 
@@ -177,6 +206,11 @@ int32_t SndDnl_Write(DownloadMessage msg, const char* routing_key) {
   int len = SndDnl_Format(msg, cfg.CfgIP, cfg.CfgPrt, stamp, rec);
   if (len != SND_RECORD_LEN) return -1;
 
+  // A file that ends in part of a record gets nothing more in this run.
+  if (int32_t torn = TornError(cfg.CfgDta)) {
+    Msg_Report("WrittenFile", "Satzrest in der Datei", torn);
+    return -1;
+  }
   if (g_current != cfg.CfgDta || g_file == PLAT_NO_FILE) {
     CloseCurrent();
     if (OpenFile(cfg.CfgDta) != 0) return -1;
@@ -196,6 +230,7 @@ int32_t SndDnl_Sync() {
 void SndDnl_Close() {
   CloseCurrent();
   g_sync_error = 0;
+  g_torn_used = 0;  // the next run tries its files afresh
 }
 
 void SndDnl_ResetCounts() { g_count_used = 0; }

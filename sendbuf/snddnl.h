@@ -37,8 +37,10 @@ enum { SND_RECORD_LEN = 552 };
 // Appends the record for msg to the file of the group that covers
 // routing_key. Returns 0; the lookup's result code when no group could be
 // found; -1 when the file could not be opened or written (nothing of the
-// record is left in the file then). The record is durable only after the
-// next successful SndDnl_Sync.
+// record is left in the file then, unless cutting it off failed too: that is
+// logged as "SetEndOfFile", and the file then takes no further record until
+// SndDnl_Close, each refused one logged). The record is durable only after
+// the next successful SndDnl_Sync.
 int32_t SndDnl_Write(DownloadMessage msg, const char* routing_key);
 
 // Makes every record written since the last call durable: one data sync per
@@ -53,8 +55,9 @@ int32_t SndDnl_Sync();
 int SndDnl_Format(const DownloadMessage& msg, const char* address, const char* port,
                   const char* stamp, char out[600]);
 
-// Closes the open send-buffer file, if any, after making it durable (tests;
-// the program syncs and leaves it to the end of the process).
+// Closes the open send-buffer file, if any, after making it durable, and
+// ends the writer's run: a file refused for a torn record is tried again by
+// the next one.
 void SndDnl_Close();
 
 // Records written per file since SndDnl_ResetCounts, for the run summary:

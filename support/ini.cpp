@@ -22,7 +22,7 @@ IniEntryRec IniEntry;
 
 namespace {
 
-// The constant key text: "Grüßdnl" in Windows-1252 and its NUL.
+// The constant key text: "GrüßDnl" in Windows-1252 and its NUL.
 const unsigned char kKeyText[8] = {0x47, 0x72, 0xFC, 0xDF, 0x44, 0x6E, 0x6C, 0x00};
 
 const size_t kFieldMax = sizeof(IniEntry.value) - 1;  // 200 characters

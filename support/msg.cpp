@@ -109,11 +109,13 @@ int Rotate() {
   return 0;
 }
 
-// An entry that could not be written goes to stderr, in UTF-8.
+// An entry that could not be written goes to stderr, in UTF-8, without its
+// leading 0xFE byte (skipped before the conversion, which makes two bytes of
+// it).
 void ToStderr(const char* text) {
   char utf8[3 * kEntrySize + 1];
-  Cp1252_ToUtf8(text, utf8, sizeof utf8);
-  fprintf(stderr, "velmarkon: log entry not written to %s:%s", g_file_name, utf8 + 1);
+  Cp1252_ToUtf8(text + 1, utf8, sizeof utf8);
+  fprintf(stderr, "velmarkon: log entry not written to %s:%s", g_file_name, utf8);
   fflush(stderr);
 }
 

@@ -29,9 +29,10 @@ int32_t Fail(FaultOp op, const std::string& path, bool* short_write) {
 
 int32_t Open(const char* path, uint32_t flags, PlatFile* file) {
   bool shrt = false;
-  if (int32_t err = Fail(FAULT_OPEN, path, &shrt)) return err;
-  int32_t rc = System()->open(path, flags, file);
+  int32_t rc = Fail(FAULT_OPEN, path, &shrt);
+  if (rc == 0) rc = System()->open(path, flags, file);
   if (rc == 0) g_paths[*file] = path;
+  if (g_current) g_current->Opened({BaseName(path), flags, rc});
   return rc;
 }
 
@@ -80,7 +81,12 @@ int32_t Rename(const char* from, const char* to) {
 }
 
 int32_t Remove(const char* path) { return System()->remove(path); }
-int32_t SyncDir(const char* dir) { return System()->sync_dir(dir); }
+// Recorded whatever the system answers: the program asks for it and goes on
+// either way, and a system may have nothing to do for it.
+int32_t SyncDir(const char* dir) {
+  if (g_current) g_current->Step("syncdir " + BaseName(dir));
+  return System()->sync_dir(dir);
+}
 
 const PlatFileOps kFaultOps = {Open,     Close,    Write,  Read,   SeekEnd, Seek,
                                Truncate, DataSync, Rename, Remove, SyncDir};
@@ -104,6 +110,13 @@ FaultFs::~FaultFs() {
 }
 
 FaultFs* FaultFs::Current() { return g_current; }
+
+std::vector<uint32_t> FaultFs::OpenFlags(const std::string& name) const {
+  std::vector<uint32_t> flags;
+  for (const FaultOpen& o : opens_)
+    if (o.name == name) flags.push_back(o.flags);
+  return flags;
+}
 
 void FaultFs::FailNth(FaultOp op, int nth, int32_t err, const std::string& path_part,
                       bool short_write) {

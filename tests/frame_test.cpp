@@ -92,10 +92,10 @@ TEST_P(FrameTest, RecordsAreOnTheDiskBeforeTheReleasesOfTheirGroupAreCommitted) 
   Rows(7);
   FaultFs fs;
   EXPECT_EQ(Run(), 0);
-  // Three groups (3, 3 and 1 rows): each one data sync of the file, then
-  // one commit of its releases.
-  std::vector<std::string> want = {"sync SndDnl1.buf", "commit",           "sync SndDnl1.buf",
-                                   "commit",           "sync SndDnl1.buf", "commit"};
+  // The new file's folder entry first; then three groups (3, 3 and 1 rows):
+  // each one data sync of the file, then one commit of its releases.
+  std::vector<std::string> want = {"syncdir Buff", "sync SndDnl1.buf", "commit", "sync SndDnl1.buf",
+                                   "commit",       "sync SndDnl1.buf", "commit"};
   std::vector<std::string> steps = fs.Steps();
   while (!steps.empty() && steps.back() == "commit" && steps.size() > want.size())
     steps.pop_back();  // the end-of-run commit
