@@ -307,7 +307,21 @@ check_static "$build"/*.exe
 step_end
 
 step_begin "tests (wine)"
-ctest --test-dir "$build" --output-on-failure -j"$jobs" 2>&1 | tee "$build/ctest.log"
+# A test program that wine fails to start ends at once with no output (seen
+# once in some hundred runs: 0.01 s, nothing printed). The failed tests run
+# a second time, alone; what fails again fails the build, and what passed
+# only the second time is named in the log.
+if ! ctest --test-dir "$build" --output-on-failure -j"$jobs" >"$build/ctest.log" 2>&1; then
+  cat "$build/ctest.log"
+  echo "== failed tests, run once more under wine"
+  ctest --test-dir "$build" --output-on-failure --rerun-failed 2>&1 | tee "$build/ctest-again.log"
+  grep -E '^[0-9]+% tests passed' "$build/ctest-again.log" | grep -q '^100%' ||
+    fail "tests under wine"
+  echo "windows.sh: passed only when run again:" \
+    "$(grep -oE 'Test +#[0-9]+: [^ ]+' "$build/ctest-again.log" | tr '\n' ' ')"
+else
+  cat "$build/ctest.log"
+fi
 grep -E '^[0-9]+% tests passed' "$build/ctest.log" >"$build/ctest-summary.txt"
 step_end
 
