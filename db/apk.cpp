@@ -45,10 +45,10 @@ SqlChange s_frei = SQL_CHANGE(
     "Apk_PKeyFrei",
     "update KVS501Apk  set ApkDwn=NULL,ApkDna=NULL,ApkDat=sysdate where ApkApk=:b0 and "
     "ApkDwn=:b1 and ApkDna=:b2 and coalesce(TO_CHAR(ApkDat,'yyyymmddHH24MISS'),' ')=:b3");
-SqlChange s_del = SQL_CHANGE(
-    "Apk_PKeyDel",
-    "delete  from Kvs501Apk  where ApkApk=:b0 and ApkDwn=:b1 and ApkDna=:b2 and "
-    "coalesce(TO_CHAR(ApkDat,'yyyymmddHH24MISS'),' ')=:b3");
+SqlChange s_del =
+    SQL_CHANGE("Apk_PKeyDel",
+               "delete  from Kvs501Apk  where ApkApk=:b0 and ApkDwn=:b1 and ApkDna=:b2 and "
+               "coalesce(TO_CHAR(ApkDat,'yyyymmddHH24MISS'),' ')=:b3");
 SqlChange s_mark = SQL_CHANGE(
     "Apk_PKeyMark",
     "update KVS501Apk  set ApkDna='AEN',ApkDwn=:b0,ApkErf='KoraSys',ApkDat=sysdate where "
@@ -65,39 +65,32 @@ struct {
   int32_t delta;
 } in;
 
+// The columns both cursors select first, in their order.
+#define APK_OUT_FIRST_29                                                                         \
+  HvKey(h.ApkApk), HvStr(h.ApkBz1), HvStr(h.ApkBz2), HvStr(h.ApkTxt), HvI16w(&h.ApkSts),         \
+      HvI16w(&h.ApkSis), HvStr(h.ApkKun), HvStr(h.ApkKb1), HvStr(h.ApkKb2), HvStr(h.ApkBgs),     \
+      HvStr(h.ApkEns), HvI16w(&h.ApkAfo), HvI16w(&h.ApkEaf), HvStr(h.ApkTnr), HvStr(h.ApkTb1),   \
+      HvStr(h.ApkTb2), HvFlt(&h.ApkSme), HvFlt(&h.ApkIme), HvStr(h.ApkMee), HvStr(h.ApkBdiDate), \
+      HvStr(h.ApkBdiTime), HvStr(h.ApkEdiDate), HvStr(h.ApkEdiTime), HvStr(h.ApkFbe),            \
+      HvStr(h.ApkKst), HvStr(h.ApkZf1), HvStr(h.ApkZf2), HvStr(h.ApkZf3), HvStr(h.ApkKnz)
+
 const HostVar kDnlOut[] = {
-    HvKey(h.ApkApk),     HvStr(h.ApkBz1),     HvStr(h.ApkBz2),     HvStr(h.ApkTxt),
-    HvI16w(&h.ApkSts),   HvI16w(&h.ApkSis),   HvStr(h.ApkKun),     HvStr(h.ApkKb1),
-    HvStr(h.ApkKb2),     HvStr(h.ApkBgs),     HvStr(h.ApkEns),     HvI16w(&h.ApkAfo),
-    HvI16w(&h.ApkEaf),   HvStr(h.ApkTnr),     HvStr(h.ApkTb1),     HvStr(h.ApkTb2),
-    HvFlt(&h.ApkSme),    HvFlt(&h.ApkIme),    HvStr(h.ApkMee),     HvStr(h.ApkBdiDate),
-    HvStr(h.ApkBdiTime), HvStr(h.ApkEdiDate), HvStr(h.ApkEdiTime), HvStr(h.ApkFbe),
-    HvStr(h.ApkKst),     HvStr(h.ApkZf1),     HvStr(h.ApkZf2),     HvStr(h.ApkZf3),
-    HvStr(h.ApkKnz),     HvI32(&h.ApkSsn),    HvStr(h.ApkDna),     HvStr(h.ApkDwn),
-    HvI32(&h.ApkSta),    HvStr(h.ApkDat),     HvStr(h.ApkErf),     HvI32(&h.ApkAba),
+    APK_OUT_FIRST_29, HvI32(&h.ApkSsn), HvStr(h.ApkDna), HvStr(h.ApkDwn),
+    HvI32(&h.ApkSta), HvStr(h.ApkDat),  HvStr(h.ApkErf), HvI32(&h.ApkAba),
 };
 static_assert(sizeof kDnlOut / sizeof kDnlOut[0] == 36);
 
 const HostVar kRangeOut[] = {
-    HvKey(h.ApkApk),     HvStr(h.ApkBz1),     HvStr(h.ApkBz2),     HvStr(h.ApkTxt),
-    HvI16w(&h.ApkSts),   HvI16w(&h.ApkSis),   HvStr(h.ApkKun),     HvStr(h.ApkKb1),
-    HvStr(h.ApkKb2),     HvStr(h.ApkBgs),     HvStr(h.ApkEns),     HvI16w(&h.ApkAfo),
-    HvI16w(&h.ApkEaf),   HvStr(h.ApkTnr),     HvStr(h.ApkTb1),     HvStr(h.ApkTb2),
-    HvFlt(&h.ApkSme),    HvFlt(&h.ApkIme),    HvStr(h.ApkMee),     HvStr(h.ApkBdiDate),
-    HvStr(h.ApkBdiTime), HvStr(h.ApkEdiDate), HvStr(h.ApkEdiTime), HvStr(h.ApkFbe),
-    HvStr(h.ApkKst),     HvStr(h.ApkZf1),     HvStr(h.ApkZf2),     HvStr(h.ApkZf3),
-    HvStr(h.ApkKnz),     HvI16w(&h.ApkSsn),   HvStr(h.ApkDwn),     HvStr(h.ApkDna),
-    HvI16w(&h.ApkSta),   HvStr(h.ApkErf),     HvI16w(&h.ApkAba),
+    APK_OUT_FIRST_29,  HvI16w(&h.ApkSsn), HvStr(h.ApkDwn),   HvStr(h.ApkDna),
+    HvI16w(&h.ApkSta), HvStr(h.ApkErf),   HvI16w(&h.ApkAba),
 };
 static_assert(sizeof kRangeOut / sizeof kRangeOut[0] == 35);
 
 // The read: the key as it stands, the action code before the marker, ApkAba
 // with 32 bits.
-const std::array<HostVar, 35> kReadOut =
-    Hv_Variant(kRangeOut, {{0, HvStr(h.ApkApk)},
-                           {30, HvStr(h.ApkDna)},
-                           {31, HvStr(h.ApkDwn)},
-                           {34, HvI32(&h.ApkAba)}});
+const std::array<HostVar, 35> kReadOut = Hv_Variant(
+    kRangeOut,
+    {{0, HvStr(h.ApkApk)}, {30, HvStr(h.ApkDna)}, {31, HvStr(h.ApkDwn)}, {34, HvI32(&h.ApkAba)}});
 
 const HostVar kMarkerIn[] = {HvStr(in.marker)};
 const HostVar kRangeIn[] = {HvStr(in.lower), HvStr(in.upper)};
@@ -128,9 +121,7 @@ int32_t Apk_OpenDnl(const char* marker) {
   return Sql_Open(&s_dnl, kMarkerIn);
 }
 
-int32_t Apk_FetchDnl(ApkRow* row) {
-  return Fetched(Sql_Fetch(&s_dnl, kDnlOut), kDnlOut, row);
-}
+int32_t Apk_FetchDnl(ApkRow* row) { return Fetched(Sql_Fetch(&s_dnl, kDnlOut), kDnlOut, row); }
 
 int32_t Apk_CloseDnl() { return Sql_Close(&s_dnl); }
 
