@@ -36,7 +36,8 @@ class ReleaseTest : public ::testing::TestWithParam<TableCase> {
     std::vector<std::string> cols;
     if (Test_OnServer()) {
       for (auto& r : tree_.Query("SELECT column_name FROM information_schema.columns WHERE "
-                                 "table_name = lower('" + c.Table() + "') ORDER BY ordinal_position"))
+                                 "table_name = lower('" +
+                                 c.Table() + "') ORDER BY ordinal_position"))
         cols.push_back(r[0]);
     } else {
       for (auto& r : tree_.Query("SELECT name FROM pragma_table_info('" + c.Table() + "')"))
@@ -111,6 +112,21 @@ TEST_P(ReleaseTest, AKeyWithoutAWindows1252FormIsNeitherSentNorReleased) {
   EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl2.buf"));
 }
 
+TEST_P(ReleaseTest, AMarkerWithAQuoteAndABackslashIsSentAndReleased) {
+  const TableCase& c = GetParam();
+  // The marker goes into the cursor and into every release as a value,
+  // never as SQL: a quote or a backslash in it selects and releases only
+  // the rows marked with exactly that text.
+  c.Insert(tree_, c.Key(1), "M''\\", "AEN");  // stored as M'\ (SQL literal)
+  c.Insert(tree_, c.Key(2), "M''", "AEN");
+  c.Insert(tree_, c.Key(3), "M\\", "AEN");
+  EXPECT_EQ(Run("M'\\"), 0);
+  EXPECT_EQ(c.Marks(tree_, c.Key(1)), "<NULL>/<NULL>");
+  EXPECT_EQ(c.Marks(tree_, c.Key(2)), "M'/AEN");
+  EXPECT_EQ(c.Marks(tree_, c.Key(3)), "M\\/AEN");
+  EXPECT_EQ(c.SentKeys(tree_), std::vector<std::string>{c.Key(1)});
+}
+
 TEST_P(ReleaseTest, ARowChangedAfterItWasFetchedStaysMarkedAndGoesWithTheNextRun) {
   const TableCase& c = GetParam();
   const std::string first = c.Key(1), second = c.Key(2);
@@ -135,8 +151,8 @@ TEST_P(ReleaseTest, ARowChangedAfterItWasFetchedStaysMarkedAndGoesWithTheNextRun
   } else {
     // The release of the first row sets the change off, inside the run.
     tree_.Exec("CREATE TRIGGER other_program AFTER UPDATE OF " + c.Dwn() + " ON " + c.Table() +
-               " WHEN " + c.Where(first, "NEW.") + " BEGIN UPDATE " +
-               c.Table() + " SET " + change + " WHERE " + c.Where(second) + "; END");
+               " WHEN " + c.Where(first, "NEW.") + " BEGIN UPDATE " + c.Table() + " SET " + change +
+               " WHERE " + c.Where(second) + "; END");
     EXPECT_EQ(Run(), EXIT_FAILURES_LOGGED);
     tree_.Exec("DROP TRIGGER other_program");
   }

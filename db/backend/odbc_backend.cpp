@@ -83,8 +83,12 @@ class OdbcBackend final : public DbBackend {
       if (strncasecmp(driver, "psqlodbc", 8) == 0) {
         // The connection string's values take precedence over the data
         // source's: connect again with the ones the program relies on.
+        // UseServerSidePrepare=0: the driver puts the values into the
+        // statement text itself (quoted), so its savepoint before a
+        // statement travels with the statement, one round trip per change
+        // instead of two.
         Hangup();
-        rc = Login(conn + ";UseDeclareFetch=1;Protocol=7.4-2");
+        rc = Login(conn + ";UseDeclareFetch=1;Protocol=7.4-2;UseServerSidePrepare=0");
         if (rc != SQL_OK) return rc;
         statement_undone_ = true;
       }
