@@ -106,13 +106,23 @@ TEST_P(RowOrderTest, AFailureLeavesMarkedTheRowsAfterItInAreaOrder) {
 INSTANTIATE_TEST_SUITE_P(EveryTable, RowOrderTest, ::testing::ValuesIn(ReleasingTables()),
                          [](const auto& info) { return std::string(info.param.prefix); });
 
+void KsgOrder(bool with_index);
+
 // The cost-centre list pairs every cost centre with every production area
 // of type 1, ordered by area (within one area the database's order). Its
 // records do not name the area, so each area here has a terminal group of
 // its own and the order shows in which file each record went to.
 TEST(KsgRowOrderTest, RecordsFollowTheProductionAreas) {
+  for (bool with_index : {true, false}) {
+    SCOPED_TRACE(with_index ? "with the index of the areas by type" : "without an index");
+    KsgOrder(with_index);
+  }
+}
+
+void KsgOrder(bool with_index) {
   TestTree tree;
   tree.CreateDb();
+  if (!with_index) tree.Exec("DROP INDEX Kvs559Fbe_Typ");
   // Areas FB01..FB04 go to files 1..4; inserted out of order, as are the
   // cost centres; FB05 is of another type and not in the list.
   tree.Exec(
