@@ -8,8 +8,10 @@
 // reached the file cannot be cut off again, the file is closed and gets no
 // further record in this run, so that the part stays its last bytes (the
 // status tool shows it as a torn tail) and no record is written out of step
-// behind it. A newly created file's folder entry is made durable with it; a
-// link at a file's name is refused.
+// behind it; the next run that opens the file cuts such a part off first (it
+// is also what a run killed in the middle of a write leaves). A newly
+// created file's folder entry is made durable with it; a link at a file's
+// name is refused.
 #include "sendbuf/snddnl.h"
 
 #include <cstdio>
@@ -101,6 +103,24 @@ int32_t OpenFile(int32_t number) {
     Plat_Close(f);
     Msg_Report("SetFilePointer", "Ende der Datei", err);
     return -1;
+  }
+  // A run ended in the middle of a write (killed, the machine stopped) can
+  // leave the first part of a record as the file's last bytes; that row was
+  // not released. The part is cut off before anything is appended, so that
+  // every record starts at a multiple of the record length. A file whose
+  // part cannot be cut off gets no record in this run.
+  const int64_t part = end % SND_RECORD_LEN;
+  if (part != 0) {
+    err = Plat_Truncate(f, end - part);
+    if (err == 0) err = Plat_DataSync(f);
+    if (err != 0) {
+      Plat_Close(f);
+      Msg_Report("SetEndOfFile", "Datei kuerzen", err);
+      if (g_torn_used < static_cast<int>(sizeof g_torn / sizeof g_torn[0]))
+        g_torn[g_torn_used++] = {number, err};
+      return -1;
+    }
+    Msg_Report("SetEndOfFile", "Satzrest abgeschnitten", static_cast<int32_t>(part));
   }
   if (!existed) Plat_SyncDir(SND_DIR);  // the new file's name on the disk too
   g_file = f;

@@ -80,14 +80,23 @@ class CrashTest : public ::testing::Test {
     return marked;
   }
 
-  // Every record in the send-buffer files: key by record table code. A file
-  // that does not hold whole records fails the test.
-  std::map<std::string, std::map<std::string, int>> Sent() {
+  // Every record in the send-buffer files: key by record table code. Every
+  // whole record must be one ('$' first, "*\r\n" last: nothing went after a
+  // part of a record). A kill in the middle of a write can leave the first
+  // part of its record at the end, whose row is not released: allowed (and
+  // counted) only where tail_allowed; the next run that opens the file cuts
+  // it off.
+  std::map<std::string, std::map<std::string, int>> Sent(bool tail_allowed) {
     std::map<std::string, std::map<std::string, int>> sent;
     for (int group : {1, 2}) {
-      std::string bytes =
-          ReadFileBytes(tree_.buff() + "/SndDnl" + std::to_string(group) + ".buf");
-      EXPECT_EQ(bytes.size() % 552, 0u) << "a partial record in SndDnl" << group;
+      std::string bytes = ReadFileBytes(tree_.buff() + "/SndDnl" + std::to_string(group) + ".buf");
+      if (bytes.size() % 552 != 0) {
+        EXPECT_TRUE(tail_allowed) << "a part of a record at the end of SndDnl" << group;
+        ++tails_;
+      }
+      for (size_t at = 0; at + 552 <= bytes.size(); at += 552)
+        EXPECT_TRUE(bytes[at] == '$' && bytes.compare(at + 549, 3, "*\r\n") == 0)
+            << "SndDnl" << group << ": record " << at / 552 << " is not whole";
       for (const SentRecord& r : SentRecords(tree_, group)) {
         std::string key;
         for (const TableCase& c : ReleasingTables())
@@ -104,8 +113,8 @@ class CrashTest : public ::testing::Test {
     std::string key = std::string(c.record) == "APP" ? "AppApk || AppApp" : c.key_col;
     std::vector<std::string> keys;
     std::map<std::string, bool> waiting;
-    for (auto& r : tree_.Query("SELECT " + key + " FROM " + c.Table() + " WHERE " + c.Dwn() +
-                               " = 'M1'"))
+    for (auto& r :
+         tree_.Query("SELECT " + key + " FROM " + c.Table() + " WHERE " + c.Dwn() + " = 'M1'"))
       waiting[r[0]] = true;
     for (int i = 0; i < kRowsPerTable; ++i)
       if (!waiting.count(c.Key(i))) keys.push_back(c.Key(i));
@@ -114,9 +123,9 @@ class CrashTest : public ::testing::Test {
 
   // The invariants that hold after any kill. Returns the records of rows
   // (the personnel's second records aside) and the rows not waiting.
-  std::pair<int, int> Check(const std::string& when) {
+  std::pair<int, int> Check(const std::string& when, bool tail_allowed = true) {
     SCOPED_TRACE(when);
-    auto sent = Sent();
+    auto sent = Sent(tail_allowed);
     int released = 0, records = 0;
     for (const TableCase& c : ReleasingTables()) {
       for (const std::string& key : Released(c)) {
@@ -156,6 +165,7 @@ class CrashTest : public ::testing::Test {
   }
 
   TestTree tree_;
+  int tails_ = 0;  // checks that found a part of a record at a file's end
 };
 
 TEST_F(CrashTest, KilledRunsLoseNothing) {
@@ -214,15 +224,17 @@ TEST_F(CrashTest, KilledRunsLoseNothing) {
     const char* args[] = {"velmarkon", "M1", keyword};
     Download_Main(3, args, &kProgramEntries);
   }
-  auto [r, d] = Check("after the last runs");
+  auto [r, d] = Check("after the last runs", false);
   again += (r - records) - (d - released);
   for (const TableCase& c : ReleasingTables())
-    EXPECT_EQ(tree_.Value("SELECT count(*) FROM " + c.Table() + " WHERE " + c.Dwn() +
-                          " IS NOT NULL"),
-              "0")
+    EXPECT_EQ(
+        tree_.Value("SELECT count(*) FROM " + c.Table() + " WHERE " + c.Dwn() + " IS NOT NULL"),
+        "0")
         << c.keyword;
-  printf("[ crash    ] %d kills in %d rounds; %d records will have been sent twice\n", killed,
-         rounds, again);
+  printf(
+      "[ crash    ] %d kills in %d rounds; %d records will have been sent twice; %d checks "
+      "found a part of a record a kill left at a file's end (a later run cut it off)\n",
+      killed, rounds, again, tails_);
 }
 
 }  // namespace

@@ -86,6 +86,46 @@ TEST(SendBufferFaultTest, APartialRecordIsCutOffOrEndsTheFileForTheRun) {
   }
 }
 
+// What a run killed in the middle of a write leaves, or a remnant an earlier
+// run could not cut off: the part of a record at the file's end is cut off
+// (and logged with its length) before the next record is appended; when
+// that cut fails, the file takes no record in this run and stays as it was.
+TEST(SendBufferFaultTest, TheNextRunCutsOffAPartOfARecordBeforeItAppends) {
+  const TableCase& c = ReleasingTables()[4];  // interruption reasons
+  for (bool cut_fails : {false, true}) {
+    SCOPED_TRACE(cut_fails ? "the cut fails" : "the cut succeeds");
+    TestTree tree;
+    tree.CreateDb();
+    AddTerminalGroups(tree);
+    const std::string before = std::string(SND_RECORD_LEN, 'A') + std::string(100, 'B');
+    WriteFileBytes(tree.buff() + "/SndDnl1.buf", before);
+    for (int i = 1; i <= 2; ++i) c.Insert(tree, c.Key(i), "M1", "AEN");
+    FaultFs fs;
+    if (cut_fails) fs.FailNth(FAULT_TRUNCATE, 1, kCutError);
+    EXPECT_EQ(RunTable(c.keyword), EXIT_FAILURES_LOGGED);
+    const std::string file1 = ReadFileBytes(tree.buff() + "/SndDnl1.buf");
+    if (cut_fails) {
+      const std::string send = "Ubg_Dnl|" + c.SendFailure() + "|-1";
+      EXPECT_EQ(
+          LogEntries(tree.log()),
+          (std::vector<std::string>{"SetEndOfFile|Datei kuerzen|" + Code(kCutError), send,
+                                    "WrittenFile|Satzrest in der Datei|" + Code(kCutError), send}));
+      EXPECT_EQ(file1, before);
+      EXPECT_EQ(c.Marks(tree, c.Key(1)), "M1/AEN");
+      EXPECT_EQ(c.Marks(tree, c.Key(2)), "M1/AEN");
+    } else {
+      EXPECT_EQ(LogEntries(tree.log()),
+                std::vector<std::string>{"SetEndOfFile|Satzrest abgeschnitten|100"});
+      ASSERT_EQ(file1.size(), 3u * SND_RECORD_LEN);
+      EXPECT_EQ(file1.substr(0, SND_RECORD_LEN), before.substr(0, SND_RECORD_LEN));
+      EXPECT_EQ(c.SentKeys(tree),
+                (std::vector<std::string>{std::string(c.key_width, 'A'), c.Key(1), c.Key(2)}));
+      EXPECT_EQ(c.Marks(tree, c.Key(1)), "<NULL>/<NULL>");
+      EXPECT_EQ(c.Marks(tree, c.Key(2)), "<NULL>/<NULL>");
+    }
+  }
+}
+
 // One group whose records go to two files, back and forth: each file is
 // synced when it is left for the other and the open one at the group's end,
 // all before the group's commit; a sync that fails at a switch keeps the
