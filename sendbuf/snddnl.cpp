@@ -85,11 +85,28 @@ void CloseCurrent() {
   g_dirty = false;
 }
 
+// True when the byte at offset pos of the file is the first byte of a
+// record ('$').
+bool RecordStartsAt(const char* name, int64_t pos) {
+  PlatFile f;
+  if (Plat_Open(name, PLAT_READ | PLAT_NO_FOLLOW, &f) != 0) return false;
+  char first = 0;
+  size_t got = 0;
+  bool ok = Plat_Seek(f, pos) == 0 && Plat_Read(f, &first, 1, &got) == 0 && got == 1;
+  Plat_Close(f);
+  return ok && first == '$';
+}
+
 int32_t OpenFile(int32_t number) {
   char name[64];
   snprintf(name, sizeof name, SND_DIR PLAT_SEP "SndDnl%d.buf", number);
   PlatStat before;
   bool existed = Plat_Stat(name, &before) == 0 && before.kind != PLAT_MISSING;
+  // Only the start of a record of the program's own is ever cut off: what
+  // else a file holds stays as it is.
+  const bool own_part = existed && before.kind == PLAT_REGULAR &&
+                        before.size % SND_RECORD_LEN != 0 &&
+                        RecordStartsAt(name, before.size - before.size % SND_RECORD_LEN);
   PlatFile f;
   // No sharing while the file is open: another holder makes the open fail.
   int32_t err = Plat_Open(name, PLAT_WRITE | PLAT_CREATE | PLAT_NO_FOLLOW | PLAT_NO_SHARE, &f);
@@ -110,7 +127,7 @@ int32_t OpenFile(int32_t number) {
   // every record starts at a multiple of the record length. A file whose
   // part cannot be cut off gets no record in this run.
   const int64_t part = end % SND_RECORD_LEN;
-  if (part != 0) {
+  if (part != 0 && own_part && end == before.size) {
     err = Plat_Truncate(f, end - part);
     if (err == 0) err = Plat_DataSync(f);
     if (err != 0) {

@@ -90,6 +90,8 @@ TEST(SendBufferFaultTest, APartialRecordIsCutOffOrEndsTheFileForTheRun) {
 // run could not cut off: the part of a record at the file's end is cut off
 // (and logged with its length) before the next record is appended; when
 // that cut fails, the file takes no record in this run and stays as it was.
+// (Bytes at the end that do not start a record stay: AppendsSwitchesFiles-
+// AndNeverTruncates.)
 TEST(SendBufferFaultTest, TheNextRunCutsOffAPartOfARecordBeforeItAppends) {
   const TableCase& c = ReleasingTables()[4];  // interruption reasons
   for (bool cut_fails : {false, true}) {
@@ -97,7 +99,8 @@ TEST(SendBufferFaultTest, TheNextRunCutsOffAPartOfARecordBeforeItAppends) {
     TestTree tree;
     tree.CreateDb();
     AddTerminalGroups(tree);
-    const std::string before = std::string(SND_RECORD_LEN, 'A') + std::string(100, 'B');
+    // A whole record, then the first 100 bytes of the next.
+    const std::string before = std::string(SND_RECORD_LEN, 'A') + "$" + std::string(99, 'B');
     WriteFileBytes(tree.buff() + "/SndDnl1.buf", before);
     for (int i = 1; i <= 2; ++i) c.Insert(tree, c.Key(i), "M1", "AEN");
     FaultFs fs;
