@@ -13,8 +13,8 @@
 #include "db/session.h"
 #include "sendbuf/ip.h"
 #include "sendbuf/snddnl.h"
-#include "support/msg.h"
 #include "support/ini_writer.h"
+#include "support/msg.h"
 #include "support/platform.h"
 #include "tests/test_server.h"
 
@@ -186,4 +186,27 @@ std::vector<std::string> LogEntries(const std::string& path) {
     if (line.rfind("ErrorCode__: ", 0) == 0) out.push_back(fn + "|" + msg + "|" + line.substr(13));
   }
   return out;
+}
+
+TempFolder::TempFolder(const char* prefix) {
+  char tmp[512];
+  if (Plat_MakeTempDir(prefix, tmp, sizeof tmp) != 0) throw std::runtime_error("temp folder");
+  path_ = tmp;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+time_t testkit::LocalClock(int year, int mon, int day, int hour, int min, int sec) {
+  struct tm tm = {};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = mon - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = min;
+  tm.tm_sec = sec;
+  tm.tm_isdst = -1;
+  return mktime(&tm);
 }
