@@ -18,13 +18,9 @@
 
 namespace {
 
-std::string L(const std::string& s, size_t w) {
-  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
-}
-std::string R(const std::string& s, size_t w) {
-  return s.size() < w ? std::string(w - s.size(), ' ') + s : s;
-}
-std::string B(size_t n) { return std::string(n, ' '); }
+using testkit::B;
+using testkit::L;
+using testkit::R;
 
 TEST(ApgBody, FittingValuesEndAt135WithoutTheMark) {
   struct Case {

@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string Quoted(const std::string& v) { return v.empty() ? "NULL" : "'" + v + "'"; }
+using testkit::Quoted;
 
 class AppDbTest : public ::testing::Test {
  protected:

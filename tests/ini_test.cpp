@@ -40,12 +40,7 @@ class IniFileTest : public testing::Test {
   void Write(const std::string& content, const std::string& path = "") {
     std::ofstream(path.empty() ? path_ : path, std::ios::binary) << content;
   }
-  std::string Read() {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  std::string Read() { return ReadFileBytes(path_); }
   std::string Lookup(const std::string& content, const char* key) {
     Write(content);
     GetIniEntry("", key, 0, path_.c_str());

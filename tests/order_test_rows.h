@@ -14,13 +14,9 @@
 
 namespace order_test {
 
-inline std::string Quoted(const std::string& v) { return v.empty() ? "NULL" : "'" + v + "'"; }
-
-// Left-aligned in w characters (a longer text stays as it is); n blanks.
-inline std::string L(const std::string& s, size_t w) {
-  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
-}
-inline std::string B(size_t n) { return std::string(n, ' '); }
+using testkit::B;
+using testkit::L;
+using testkit::Quoted;
 
 // A change time as the tests compare it: "<now>" for a time the database has
 // just set (the test clock on the embedded database, the server's own clock

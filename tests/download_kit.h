@@ -1,0 +1,86 @@
+// What the download tests of the single tables share: a fixture with a test
+// tree and the log on, the action code and marker of one row, the one row a
+// download cursor delivers, the message fields a table's writer fills besides
+// the body, and the two ways a download finds nothing to do.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "run/download_main.h"
+#include "sendbuf/snddnl.h"
+#include "support/msg.h"
+#include "tests/test_env.h"
+
+// The message fields a writer fills besides the body; blanks where the table
+// leaves a field alone.
+struct MessageFields {
+  const char* kind;  // "NEU", or "WDH" for a repeat
+  const char* action;
+  const char* table;
+  std::string field8, key, field5, field10;
+};
+
+// Checks them, the fixed "BDE  " and the fifteen zero bytes no writer fills.
+inline void ExpectMessageFields(const DownloadMessage& m, const MessageFields& want) {
+  EXPECT_STREQ(m.kind, want.kind);
+  EXPECT_STREQ(m.bde, "BDE  ");
+  EXPECT_STREQ(m.action, want.action);
+  EXPECT_STREQ(m.table, want.table);
+  EXPECT_EQ(std::string(m.field8), want.field8);
+  EXPECT_EQ(std::string(m.key), want.key);
+  EXPECT_EQ(std::string(m.field5), want.field5);
+  EXPECT_EQ(std::string(m.field10), want.field10);
+  EXPECT_EQ(std::string(m.field15, 15), std::string(15, '\0'));
+}
+
+// The one row a download cursor delivers for marker.
+template <class Row>
+Row FetchedRow(int32_t (*open)(const char*), int32_t (*fetch)(Row*), int32_t (*close)(),
+               const char* marker) {
+  Row row{};
+  EXPECT_EQ(open(marker), 0);
+  EXPECT_EQ(fetch(&row), 0);
+  EXPECT_EQ(close(), 0);
+  return row;
+}
+
+// A test tree connected, with every kind of log entry on.
+class DownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.Connect();
+    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+  }
+
+  std::vector<std::string> Log() const { return LogEntries(tree_.log()); }
+
+  // "action/marker" of the row of table (columns named prefix...) whose
+  // key_col is key; "<gone>" when there is none.
+  std::string RowMarks(const std::string& table, const std::string& prefix,
+                       const std::string& key_col, const std::string& key) const {
+    auto rows = tree_.Query("SELECT " + prefix + "Dna, " + prefix + "Dwn FROM " + table +
+                            " WHERE " + key_col + " = '" + key + "'");
+    return rows.empty() ? "<gone>" : rows[0][0] + "/" + rows[0][1];
+  }
+
+  // A download with nothing marked writes no file and no log entry; without
+  // its table it ends with the database's code and the one entry open_entry
+  // ("function|message|code").
+  void ExpectNothingMarkedThenNoTable(int32_t (*dnl)(const char*, const char*, const char*),
+                                      const std::string& table, const std::string& open_entry) {
+    EXPECT_EQ(dnl("20240307", "090502", "M1"), 0);
+    EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl1.buf"));
+    EXPECT_TRUE(Log().empty());
+
+    tree_.Exec("DROP TABLE " + table);
+    EXPECT_EQ(dnl("20240307", "090502", "M1"), -942);
+    std::vector<std::string> want = {open_entry};
+    EXPECT_EQ(Log(), want);
+  }
+
+  TestTree tree_;
+};
