@@ -13,6 +13,7 @@
 #include "download/frame.h"
 #include "support/platform.h"
 #include "support/text.h"
+#include "tests/download_kit.h"
 #include "tests/order_test_rows.h"
 #include "tests/test_env.h"
 
@@ -61,15 +62,13 @@ TEST(ApkBody, RepresentativeRowByteForByteAndTheMessageFields) {
     Dnl_Begin(&m, "20240307", "090502", marker, 1);
     ASSERT_EQ(Apk_DnlSatz(&m, BaseHeader()), 0);
     EXPECT_EQ(std::string(m.body), want);
-    EXPECT_STREQ(m.kind, strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU");
-    EXPECT_STREQ(m.bde, "BDE  ");
-    EXPECT_STREQ(m.action, "AEN");  // the row's own, also for a repeat
-    EXPECT_STREQ(m.table, "APK");
-    EXPECT_STREQ(m.field8, "        ");
-    EXPECT_STREQ(m.key, "000000001234");
-    EXPECT_STREQ(m.field5, "     ");
-    EXPECT_STREQ(m.field10, "          ");
-    EXPECT_EQ(std::string(m.field15, 15), std::string(15, '\0'));
+    ExpectMessageFields(m, {.kind = strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU",
+                            .action = "AEN",  // the row's own, also for a repeat
+                            .table = "APK",
+                            .field8 = B(8),
+                            .key = "000000001234",
+                            .field5 = B(5),
+                            .field10 = B(10)});
     EXPECT_STREQ(m.date, "20240307");  // the frame's fields stay
     EXPECT_EQ(m.seq, 1);
   }

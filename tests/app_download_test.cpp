@@ -14,6 +14,7 @@
 #include "download/frame.h"
 #include "support/platform.h"
 #include "support/text.h"
+#include "tests/download_kit.h"
 #include "tests/order_test_rows.h"
 #include "tests/test_env.h"
 
@@ -72,15 +73,13 @@ TEST(AppBody, RepresentativeRowByteForByteAndTheMessageFields) {
     std::string body(m.body, strnlen(m.body, sizeof m.body));
     EXPECT_EQ(body.substr(0, 247), want);
     EXPECT_EQ(body.find_first_not_of(' ', 247), std::string::npos);  // blanks after the mark
-    EXPECT_STREQ(m.kind, strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU");
-    EXPECT_STREQ(m.bde, "BDE  ");
-    EXPECT_STREQ(m.action, "NEU");
-    EXPECT_STREQ(m.table, "APP");
-    EXPECT_STREQ(m.field8, "        ");
-    EXPECT_STREQ(m.key, "000000001234");
-    EXPECT_STREQ(m.field5, "00010");
-    EXPECT_STREQ(m.field10, "          ");
-    EXPECT_EQ(std::string(m.field15, 15), std::string(15, '\0'));
+    ExpectMessageFields(m, {.kind = strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU",
+                            .action = "NEU",
+                            .table = "APP",
+                            .field8 = B(8),
+                            .key = "000000001234",
+                            .field5 = "00010",
+                            .field10 = B(10)});
   }
 }
 

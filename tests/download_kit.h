@@ -48,6 +48,33 @@ Row FetchedRow(int32_t (*open)(const char*), int32_t (*fetch)(Row*), int32_t (*c
   return row;
 }
 
+// Cost-centre assignments around today: ENDS_TODAY (K1) ends today,
+// ENDS_TMRW (K2) tomorrow, STARTS_TMR (K3) starts tomorrow, OPEN (K4) has
+// no end, and TWO has two open ones (K5, K6).
+inline void AddCostCentreValidities(const TestTree& tree) {
+  auto day = [](int d) { return std::string("'").append(DateText(d)).append("'"); };
+  const std::string today = day(0), tomorrow = day(1), yesterday = day(-1);
+  tree.Exec(
+      "INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES "
+      "('ENDS_TODAY', " +
+      yesterday + ", " + today +
+      ", 'K1'),"
+      "('ENDS_TMRW', " +
+      yesterday + ", " + tomorrow +
+      ", 'K2'),"
+      "('STARTS_TMR', " +
+      tomorrow +
+      ", NULL, 'K3'),"
+      "('OPEN', " +
+      today +
+      ", NULL, 'K4'),"
+      "('TWO', " +
+      yesterday +
+      ", NULL, 'K5'),"
+      "('TWO', " +
+      today + ", NULL, 'K6')");
+}
+
 // A test tree connected, with every kind of log entry on.
 class DownloadTest : public ::testing::Test {
  protected:

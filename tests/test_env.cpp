@@ -188,6 +188,12 @@ std::vector<std::string> LogEntries(const std::string& path) {
   return out;
 }
 
+void AddGroupPerArea(const TestTree& tree) {
+  tree.Exec(
+      "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1) VALUES "
+      "(1, '10.0.0.1', '4711', 'FB01', 'FB01'), (2, '10.0.0.2', '4712', 'FB02', 'FB02')");
+}
+
 TempFolder::TempFolder(const char* prefix) {
   char tmp[512];
   if (Plat_MakeTempDir(prefix, tmp, sizeof tmp) != 0) throw std::runtime_error("temp folder");

@@ -65,6 +65,10 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& data);
 bool FileExists(const std::string& path);
 
+// Terminal group 1 serving production area FB01 (10.0.0.1, port 4711) and
+// group 2 serving FB02 (10.0.0.2, port 4712).
+void AddGroupPerArea(const TestTree& tree);
+
 // The log entries' "Funktion___/Message____/ErrorCode__" lines as
 // "function|message|code", in file order.
 std::vector<std::string> LogEntries(const std::string& path);
