@@ -12,7 +12,6 @@
 
 #include "run/download_main.h"
 #include "sendbuf/snddnl.h"
-#include "support/msg.h"
 #include "tests/test_env.h"
 
 // The message fields a writer fills besides the body; blanks where the table
@@ -21,7 +20,10 @@ struct MessageFields {
   const char* kind;  // "NEU", or "WDH" for a repeat
   const char* action;
   const char* table;
-  std::string field8, key, field5, field10;
+  std::string field8 = std::string(8, ' ');
+  std::string key = std::string(12, ' ');
+  std::string field5 = std::string(5, ' ');
+  std::string field10 = std::string(10, ' ');
 };
 
 // Checks them, the fixed "BDE  " and the fifteen zero bytes no writer fills.
@@ -75,13 +77,10 @@ inline void AddCostCentreValidities(const TestTree& tree) {
       today + ", NULL, 'K6')");
 }
 
-// A test tree connected, with every kind of log entry on.
+// A test tree connected (the tree turns every kind of log entry on).
 class DownloadTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    tree_.Connect();
-    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
-  }
+  void SetUp() override { tree_.Connect(); }
 
   std::vector<std::string> Log() const { return LogEntries(tree_.log()); }
 

@@ -37,13 +37,7 @@ PrvRow Person(const char* pnr, const char* kst, int32_t ber, const char* dna, in
 // fields stay as it filled them.
 void ExpectHead(const DownloadMessage& msg, const char* action, const char* table,
                 const char* pnr) {
-  ExpectMessageFields(msg, {.kind = "NEU",
-                            .action = action,
-                            .table = table,
-                            .field8 = pnr,
-                            .key = B(12),
-                            .field5 = B(5),
-                            .field10 = B(10)});
+  ExpectMessageFields(msg, {.kind = "NEU", .action = action, .table = table, .field8 = pnr});
   EXPECT_STREQ(msg.date, "20240307");
   EXPECT_STREQ(msg.time, "090502");
   EXPECT_STREQ(msg.marker, "M1");
