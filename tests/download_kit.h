@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "db/sql.h"
 #include "run/download_main.h"
 #include "sendbuf/snddnl.h"
 #include "tests/test_env.h"
@@ -75,6 +77,16 @@ inline void AddCostCentreValidities(const TestTree& tree) {
       ", NULL, 'K5'),"
       "('TWO', " +
       today + ", NULL, 'K6')");
+}
+
+// The end of a download cursor: the fetch after the last row reports
+// SQL_NOTFOUND and leaves row as it was; then the cursor closes.
+template <class Row>
+void ExpectCursorEnd(int32_t (*fetch)(Row*), int32_t (*close)(), Row* row) {
+  const Row before = *row;
+  EXPECT_EQ(fetch(row), SQL_NOTFOUND);
+  EXPECT_EQ(memcmp(row, &before, sizeof before), 0);
+  EXPECT_EQ(close(), 0);
 }
 
 // A test tree connected (the tree turns every kind of log entry on).
