@@ -15,6 +15,7 @@
 #include "run/download_main.h"
 #include "sendbuf/snddnl.h"
 #include "tests/test_env.h"
+#include "tests/ubg_prv_records.h"
 
 // The message fields a writer fills besides the body; blanks where the table
 // leaves a field alone.
@@ -118,6 +119,31 @@ class DownloadTest : public ::testing::Test {
     EXPECT_EQ(dnl("20240307", "090502", "M1"), -942);
     std::vector<std::string> want = {open_entry};
     EXPECT_EQ(Log(), want);
+  }
+
+  // A row deleted after the cursor delivered it: its release (frei) finds
+  // nothing (1403), writes the one entry and brings nothing back.
+  template <class Row>
+  void ExpectReleaseOfDeletedRow(int32_t (*frei)(Row), const Row& row, const std::string& table,
+                                 const std::string& entry) {
+    tree_.Exec("DELETE FROM " + table);
+    EXPECT_EQ(frei(row), 1403);
+    EXPECT_EQ(tree_.Value("SELECT count(*) FROM " + table), "0");
+    std::vector<std::string> want = {entry};
+    EXPECT_EQ(Log(), want);
+  }
+
+  // A download of marker M1 while table refuses every change: it sends all
+  // the same and ends with 0; its last log entry (a negative code as "<0")
+  // is entry. The table takes changes again afterwards.
+  void ExpectDownloadWithChangesRefused(int32_t (*dnl)(const char*, const char*, const char*),
+                                        const std::string& table, const std::string& entry) {
+    RefuseChanges(tree_, table);
+    EXPECT_EQ(dnl("20240307", "090502", "M1"), 0);
+    auto log = Log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(NegativeAsLt0(log.back()), entry);
+    AllowChanges(tree_, table);
   }
 
   TestTree tree_;

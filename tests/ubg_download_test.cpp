@@ -143,12 +143,8 @@ TEST_F(UbgDownloadTest, ReleaseActsOnlyOnTheReasonAsItWasSent) {
 
 TEST_F(UbgDownloadTest, ReasonDeletedBeforeItsReleaseIsLeftAlone) {
   Insert("('R1', 1, 'FB01', 'x', NULL, 'NEU', 'M1', 0, NULL)");
-  UbgRow row = Fetched("M1");
-  tree_.Exec("DELETE FROM Kvs521Ubg WHERE UbgUbg='R1'");
-  EXPECT_EQ(Ubg_Frei(row), 1403);
-  EXPECT_EQ(Marks("R1"), "<gone>");
-  std::vector<std::string> log = {"UbgDnl|Fehler bei Ubg_PKeyRead|1403"};
-  EXPECT_EQ(Log(), log);
+  ExpectReleaseOfDeletedRow(Ubg_Frei, Fetched("M1"), "Kvs521Ubg",
+                            "UbgDnl|Fehler bei Ubg_PKeyRead|1403");
 }
 
 TEST_F(UbgDownloadTest, RefusedReleaseKeepsTheRowMarked) {
@@ -160,11 +156,8 @@ TEST_F(UbgDownloadTest, RefusedReleaseKeepsTheRowMarked) {
                {"UPDATE", "AEN", "UbgDnl|Fehler bei Ubg_PKeyUpd|<0"}};
   for (const Case& c : cases) {
     Insert(std::string("('R1', 1, 'FB01', 'x', NULL, '") + c.action + "', 'M1', 0, NULL)");
-    RefuseChanges(tree_, "Kvs521Ubg");
-    EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M1"), 0) << c.op;
-    EXPECT_EQ(Marks("R1"), std::string(c.action) + "/M1");
-    EXPECT_EQ(NegativeAsLt0(Log().back()), c.entry);
-    AllowChanges(tree_, "Kvs521Ubg");
+    ExpectDownloadWithChangesRefused(Ubg_Dnl, "Kvs521Ubg", c.entry);
+    EXPECT_EQ(Marks("R1"), std::string(c.action) + "/M1") << c.op;
     tree_.Exec("DELETE FROM Kvs521Ubg");
   }
   EXPECT_EQ(SentRecords(tree_, 1).size(), 2u);  // sent all the same
