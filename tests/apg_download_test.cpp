@@ -14,17 +14,14 @@
 #include "run/download_main.h"
 #include "support/msg.h"
 #include "support/text.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 
 namespace {
 
-std::string L(const std::string& s, size_t w) {
-  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
-}
-std::string R(const std::string& s, size_t w) {
-  return s.size() < w ? std::string(w - s.size(), ' ') + s : s;
-}
-std::string B(size_t n) { return std::string(n, ' '); }
+using testkit::B;
+using testkit::L;
+using testkit::R;
 
 TEST(ApgBody, FittingValuesEndAt135WithoutTheMark) {
   struct Case {
@@ -56,15 +53,7 @@ TEST(ApgBody, FittingValuesEndAt135WithoutTheMark) {
     ASSERT_EQ(c.body.size(), 135u);
     EXPECT_EQ(std::string(m.body), c.body) << c.apg;
     EXPECT_EQ(m.body[136], 'X');  // behind the end: never reaches the record
-    EXPECT_STREQ(m.kind, "NEU");
-    EXPECT_STREQ(m.bde, "BDE  ");
-    EXPECT_STREQ(m.action, "AEN");
-    EXPECT_STREQ(m.table, "MAG");
-    EXPECT_STREQ(m.field8, "        ");
-    EXPECT_STREQ(m.key, "            ");
-    EXPECT_STREQ(m.field5, "     ");
-    EXPECT_STREQ(m.field10, c.apg);
-    EXPECT_EQ(std::string(m.field15, 15), std::string(15, '\0'));
+    ExpectMessageFields(m, {.kind = "NEU", .action = "AEN", .table = "MAG", .field10 = c.apg});
   }
 }
 
@@ -101,14 +90,11 @@ TEST(ApgBody, LongerValuesShiftTheRestAndTheBodyEndsWithTheMark) {
   }
 }
 
-class ApgDownloadTest : public ::testing::Test {
+class ApgDownloadTest : public DownloadTest {
  protected:
   void SetUp() override {
-    tree_.Connect();
-    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
-    tree_.Exec(
-        "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1) VALUES "
-        "(1, '10.0.0.1', '4711', 'FB01', 'FB01'), (2, '10.0.0.2', '4712', 'FB02', 'FB02')");
+    DownloadTest::SetUp();
+    AddGroupPerArea(tree_);
   }
   void Group(const std::string& apg, const std::string& fbe, const std::string& dwn,
              const std::string& dna) {
@@ -123,10 +109,7 @@ class ApgDownloadTest : public ::testing::Test {
     tree_.Exec("INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES ('" + apg + "', '" +
                DateText(from) + "', NULL, '" + kst + "')");
   }
-  std::string Marks(const std::string& apg) {
-    auto rows = tree_.Query("SELECT ApgDna, ApgDwn FROM Kvs530Apg WHERE ApgApg = '" + apg + "'");
-    return rows.empty() ? "<gone>" : rows[0][0] + "/" + rows[0][1];
-  }
+  std::string Marks(const std::string& apg) { return RowMarks("Kvs530Apg", "Apg", "ApgApg", apg); }
   static ApgRow Sent(const char* apg, const char* dna) {
     ApgRow row = {};
     CopyText(row.ApgApg, apg);
@@ -134,7 +117,6 @@ class ApgDownloadTest : public ::testing::Test {
     CopyText(row.ApgDwn, "M1");
     return row;
   }
-  TestTree tree_;
 };
 
 TEST_F(ApgDownloadTest, ReleaseActsOnlyOnTheGroupAsItWasSent) {
@@ -155,21 +137,21 @@ TEST_F(ApgDownloadTest, ReleaseActsOnlyOnTheGroupAsItWasSent) {
             DateText(0).substr(0, 10));
   std::vector<std::string> want = {"Apg_Frei|Zeile geaendert, bleibt markiert|0",
                                    "Apg_Frei|Zeile geaendert, bleibt markiert|0"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 }
 
 TEST_F(ApgDownloadTest, ReleaseThatCannotReadTheGroupWritesNothing) {
   // The group vanished after it was sent: reported, no update is tried.
   EXPECT_EQ(Apg_Frei(Sent("GONE", "NEU")), SQL_NOTFOUND);
   std::vector<std::string> want = {"ApgDnl|Fehler bei Apg_PKeyRead|1403"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 
   // The database cannot be reached: the group keeps every column and its marks.
   Group("G1", "FB01", "M1", "NEU");
   dbDisconnect();
   EXPECT_EQ(Apg_Frei(Sent("G1", "NEU")), SQL_NOT_CONNECTED);
   want.push_back("ApgDnl|Fehler bei Apg_PKeyRead|-3114");
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
   EXPECT_EQ(Marks("G1"), "NEU/M1");
   EXPECT_EQ(tree_.Value("SELECT ApgBez FROM Kvs530Apg"), "Bez G1");
 }
@@ -193,7 +175,7 @@ TEST_F(ApgDownloadTest, RemarkingUsesItsOwnExclusiveBounds) {
       {"9999999999", "<NULL>", "<NULL>", "<NULL>", "OWN", "1"},
   };
   EXPECT_EQ(rows, want);
-  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
+  EXPECT_EQ(Log(), std::vector<std::string>{});
 }
 
 TEST_F(ApgDownloadTest, SendsEachValidAssignmentAndKeepsTheUnsentMarked) {
@@ -212,7 +194,7 @@ TEST_F(ApgDownloadTest, SendsEachValidAssignmentAndKeepsTheUnsentMarked) {
 
   std::vector<std::string> want = {"ReadFile|IP-Ermitteln|1403",
                                    "Apg_Dnl|Fehler beim Senden von ApgS\xE4tze|1403"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
   std::string f1 = ReadFileBytes(tree_.buff() + "/SndDnl1.buf");
   std::string f2 = ReadFileBytes(tree_.buff() + "/SndDnl2.buf");
   ASSERT_EQ(f1.size(), 3u * 552);
@@ -235,7 +217,7 @@ TEST_F(ApgDownloadTest, CursorThatCannotOpenIsReported) {
   tree_.Exec("DROP TABLE Kvs537Ksg");
   EXPECT_EQ(Apg_Dnl("20240307", "090502", "M1"), -942);
   std::vector<std::string> want = {"Apg_Dnl|fehlerhafter Apg_OpenDnl|-942"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 }
 
 }  // namespace

@@ -12,13 +12,9 @@
 
 namespace {
 
-std::string L(const std::string& s, size_t w) {
-  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
-}
-std::string R(const std::string& s, size_t w) {
-  return s.size() < w ? std::string(w - s.size(), ' ') + s : s;
-}
-std::string B(size_t n) { return std::string(n, ' '); }
+using testkit::B;
+using testkit::L;
+using testkit::R;
 
 class WorkplaceRunTest : public ::testing::Test {
  protected:

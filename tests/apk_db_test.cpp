@@ -12,12 +12,13 @@
 #include "db/sql.h"
 #include "support/platform.h"
 #include "tests/order_test_rows.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 #include "tests/test_server.h"
 
 namespace {
 
-std::string Quoted(const std::string& v) { return v.empty() ? "NULL" : "'" + v + "'"; }
+using testkit::Quoted;
 
 class ApkDbTest : public ::testing::Test {
  protected:
@@ -93,10 +94,7 @@ TEST_F(ApkDbTest, DownloadCursorDeliversTheMarkedRowsByAreaWithEveryColumn) {
   EXPECT_EQ(r.ApkAba, 32000);
 
   // The end leaves the record as it was.
-  ApkRow before = r;
-  EXPECT_EQ(Apk_FetchDnl(&r), SQL_NOTFOUND);
-  EXPECT_EQ(memcmp(&r, &before, sizeof r), 0);
-  EXPECT_EQ(Apk_CloseDnl(), 0);
+  ExpectCursorEnd(Apk_FetchDnl, Apk_CloseDnl, &r);
 }
 
 TEST_F(ApkDbTest, NullColumnsFetchAsEmptyTextAndZero) {
@@ -140,8 +138,8 @@ TEST_F(ApkDbTest, ValuesBeyondTheirHostVariableFailTheirRowNotTheCursor) {
     Header("000000001000", "FB01", "M1", "NEU");
     Header("000000001001", "FB01", "M1", "NEU");
     Header("000000001002", "FB01", "M1", "NEU");
-    tree_.Exec(std::string("PRAGMA ignore_check_constraints=ON; UPDATE Kvs501Apk SET ") +
-               c.column + "=" + c.value + " WHERE ApkApk='000000001001'");
+    tree_.Exec(std::string("PRAGMA ignore_check_constraints=ON; UPDATE Kvs501Apk SET ") + c.column +
+               "=" + c.value + " WHERE ApkApk='000000001001'");
     ApkRow r;
     memset(&r, 0, sizeof r);
     ASSERT_EQ(Apk_OpenDnl("M1"), 0);
@@ -225,8 +223,7 @@ TEST_F(ApkDbTest, ReleasesActOnlyOnTheRowAsSentAndWriteOnlyTheirColumns) {
       {"delete as sent", true, "M1", "LOE", "20240301120000", 0},
       {"marked again by another marker", false, "M0", "AEN", "20240301120000", SQL_NOTFOUND},
       {"changed to another action", true, "M1", "AEN", "20240301120000", SQL_NOTFOUND},
-      {"changed since (a newer change time)", false, "M1", "AEN", "20240301115959",
-       SQL_NOTFOUND},
+      {"changed since (a newer change time)", false, "M1", "AEN", "20240301115959", SQL_NOTFOUND},
       {"sent without a change time", false, "M1", "AEN", "", SQL_NOTFOUND},
   };
   Plat_SetClock(1709798702);
@@ -248,8 +245,8 @@ TEST_F(ApkDbTest, ReleasesActOnlyOnTheRowAsSentAndWriteOnlyTheirColumns) {
         tree_, "SELECT ApkDwn, ApkDna, ApkDat FROM Kvs501Apk ORDER BY ApkApk", 2);
     if (c.want != 0) {
       EXPECT_EQ(after, before);
-      EXPECT_EQ(marks[0], (std::vector<std::string>{"M1", c.del ? "LOE" : "AEN",
-                                                    "2024-03-01 12:00:00"}));
+      EXPECT_EQ(marks[0],
+                (std::vector<std::string>{"M1", c.del ? "LOE" : "AEN", "2024-03-01 12:00:00"}));
     } else if (c.del) {
       ASSERT_EQ(after.size(), 1u);
       EXPECT_EQ(after[0], before[1]);

@@ -61,15 +61,10 @@ TEST(ApkBody, RepresentativeRowByteForByteAndTheMessageFields) {
     Dnl_Begin(&m, "20240307", "090502", marker, 1);
     ASSERT_EQ(Apk_DnlSatz(&m, BaseHeader()), 0);
     EXPECT_EQ(std::string(m.body), want);
-    EXPECT_STREQ(m.kind, strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU");
-    EXPECT_STREQ(m.bde, "BDE  ");
-    EXPECT_STREQ(m.action, "AEN");  // the row's own, also for a repeat
-    EXPECT_STREQ(m.table, "APK");
-    EXPECT_STREQ(m.field8, "        ");
-    EXPECT_STREQ(m.key, "000000001234");
-    EXPECT_STREQ(m.field5, "     ");
-    EXPECT_STREQ(m.field10, "          ");
-    EXPECT_EQ(std::string(m.field15, 15), std::string(15, '\0'));
+    ExpectMessageFields(m, {.kind = strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU",
+                            .action = "AEN",  // the row's own, also for a repeat
+                            .table = "APK",
+                            .key = "000000001234"});
     EXPECT_STREQ(m.date, "20240307");  // the frame's fields stay
     EXPECT_EQ(m.seq, 1);
   }
@@ -126,15 +121,8 @@ TEST(ApkBody, FieldsCutPadAndConvertAtTheirPositions) {
   }
 }
 
-class ApkDownloadTest : public ::testing::Test {
+class ApkDownloadTest : public OrderDownloadTest {
  protected:
-  void SetUp() override {
-    tree_.Connect();
-    Groups(tree_);
-    Plat_SetClock(1709798702);
-  }
-  void TearDown() override { Plat_SetClock(0); }
-
   // The row as the download cursor delivers it (with its change time).
   ApkRow Fetched(const std::string& apk, const char* dna) {
     ApkRow r = {};
@@ -156,8 +144,6 @@ class ApkDownloadTest : public ::testing::Test {
     tree_.Exec("ALTER TABLE Kvs501Apk ADD COLUMN ApkTst INTEGER CHECK (ApkApk <> '" + apk +
                "' OR ApkDwn IS NOT NULL)");
   }
-
-  TestTree tree_;
 };
 
 TEST_F(ApkDownloadTest, ReleaseDeletesOrUnmarksTheRowAsItWasSent) {
@@ -180,7 +166,7 @@ TEST_F(ApkDownloadTest, ReleaseDeletesOrUnmarksTheRowAsItWasSent) {
   EXPECT_EQ(Row("000000001003"),
             (std::vector<std::string>{"M1", "NEU", "2024-03-01 12:00:00", "hans"}));
   std::vector<std::string> want = {"Apk_Frei|Zeile geaendert, bleibt markiert|0"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 }
 
 TEST_F(ApkDownloadTest, ReleaseFailuresAreReportedAndKeepTheMarks) {
@@ -194,7 +180,7 @@ TEST_F(ApkDownloadTest, ReleaseFailuresAreReportedAndKeepTheMarks) {
   EXPECT_LT(rc, 0);
   std::vector<std::string> want = {"ApkDnl|Fehler bei Apk_PKeyRead|1403",
                                    "ApkDnl|Fehler bei Apk_PKeyUpd|" + std::to_string(rc)};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
   std::vector<std::string> marked = {"M1", "NEU", "2024-03-01 12:00:00", "hans"};
   EXPECT_EQ(Row("000000001000"), marked);
 }
@@ -226,7 +212,7 @@ TEST_F(ApkDownloadTest, RemarkingTakesTheWholeTableButStatus7And9AndTheBoundKeys
       {"999999999999", "<NULL>", "<NULL>", "hans", old},
   };
   EXPECT_EQ(rows, want);
-  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
+  EXPECT_EQ(Log(), std::vector<std::string>{});
 }
 
 TEST_F(ApkDownloadTest, RemarkingReportsARefusedRowAndGoesOn) {
@@ -237,7 +223,7 @@ TEST_F(ApkDownloadTest, RemarkingReportsARefusedRowAndGoesOn) {
       "ApkErf <> 'KoraSys')");
   char lower[13] = "", upper[13] = "";
   Auk_To_Apk("M1", lower, upper);
-  auto log = LogEntries(tree_.log());
+  auto log = Log();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].rfind("Auk_To_Apk|Fehelr bei Apk_PKeyDel|-", 0), 0u) << log[0];
   EXPECT_EQ(Row("000000001000")[0], "<NULL>");
@@ -248,7 +234,7 @@ TEST_F(ApkDownloadTest, RemarkingWithoutItsTableDoesNothingAndReportsNothing) {
   tree_.Exec("DROP TABLE Kvs501Apk");
   char lower[13] = "", upper[13] = "";
   Auk_To_Apk("M1", lower, upper);
-  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
+  EXPECT_EQ(Log(), std::vector<std::string>{});
 }
 
 // Three marked rows by area FB01, FB02X (no terminal group), FB03.
@@ -264,7 +250,7 @@ TEST_F(ApkDownloadTest, LoopStopsAtTheFirstRowThatCannotBeSent) {
   EXPECT_EQ(file.substr(111, 12), "000000001000");
   std::vector<std::string> want = {"ReadFile|IP-Ermitteln|1403",
                                    "Apk_Dnl|Fehler beim Senden von ApkS\xE4tze|1403"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
   EXPECT_EQ(Row("000000001000")[0], "<NULL>");
   EXPECT_EQ(Row("000000001001")[0], "M1");
   EXPECT_EQ(Row("000000001002")[0], "M1");  // never reached
@@ -279,7 +265,7 @@ TEST_F(ApkDownloadTest, LoopStopsAtTheFirstRowThatCannotBeReleased) {
 
   // The record is out; the row keeps its marks and goes again next time.
   EXPECT_EQ(ReadFileBytes(tree_.buff() + "/SndDnl1.buf").size(), 552u);
-  auto log = LogEntries(tree_.log());
+  auto log = Log();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].rfind("ApkDnl|Fehler bei Apk_PKeyUpd|-", 0), 0u) << log[0];
   EXPECT_EQ(Row("000000001000")[0], "M1");
@@ -290,13 +276,13 @@ TEST_F(ApkDownloadTest, NoMarkedRowAndCursorFailure) {
   Header(tree_, "000000001000", "FB01", "M2", "NEU");
   EXPECT_EQ(Apk_Dnl("20240307", "090502", "M1"), 0);
   EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl1.buf"));
-  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
+  EXPECT_EQ(Log(), std::vector<std::string>{});
 
   dbCommit();  // as at the end of a run: a database server lets the table go
   tree_.Exec("DROP TABLE Kvs501Apk");
   EXPECT_EQ(Apk_Dnl("20240307", "090502", "M1"), SQL_TABLE_UNKNOWN);
   std::vector<std::string> want = {"Apk_Dnl|fehlerhafte Apk_OpenDnl|-942"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 }
 
 }  // namespace

@@ -14,49 +14,25 @@
 #include "run/download_main.h"
 #include "support/msg.h"
 #include "support/text.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 
 namespace {
 
-std::string L(const std::string& s, size_t w) {
-  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
-}
-std::string R(const std::string& s, size_t w) {
-  return s.size() < w ? std::string(w - s.size(), ' ') + s : s;
-}
-std::string B(size_t n) { return std::string(n, ' '); }
+using testkit::B;
+using testkit::L;
+using testkit::R;
 
-class AplDownloadTest : public ::testing::Test {
+class AplDownloadTest : public DownloadTest {
  protected:
   void SetUp() override {
-    tree_.Connect();
-    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
-    std::string today = DateText(0), tomorrow = DateText(1), yesterday = DateText(-1);
+    DownloadTest::SetUp();
+    AddGroupPerArea(tree_);
     tree_.Exec(
-        "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1) VALUES "
-        "(1, '10.0.0.1', '4711', 'FB01', 'FB01'), (2, '10.0.0.2', '4712', 'FB02', 'FB02');"
         "INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES "
-        "('G1', '2020-01-01 00:00:00', NULL, '4100'),"
-        "('G9', '" +
-        yesterday +
-        "', NULL, '123456789'),"
-        "('ENDS_TODAY', '" +
-        yesterday + "', '" + today +
-        "', 'K1'),"
-        "('ENDS_TMRW', '" +
-        yesterday + "', '" + tomorrow +
-        "', 'K2'),"
-        "('STARTS_TMR', '" +
-        tomorrow +
-        "', NULL, 'K3'),"
-        "('OPEN', '" +
-        today +
-        "', NULL, 'K4'),"
-        "('TWO', '" +
-        yesterday +
-        "', NULL, 'K5'),"
-        "('TWO', '" +
-        today + "', NULL, 'K6')");
+        "('G1', '2020-01-01 00:00:00', NULL, '4100'), ('G9', '" +
+        DateText(-1) + "', NULL, '123456789')");
+    AddCostCentreValidities(tree_);
   }
   void Place(const std::string& apl, const std::string& fbe, const std::string& apg,
              const std::string& dwn, const std::string& dna) {
@@ -67,10 +43,7 @@ class AplDownloadTest : public ::testing::Test {
         (dna.empty() ? "NULL" : "'" + dna + "'") + ", " + (dwn.empty() ? "NULL" : "'" + dwn + "'") +
         ")");
   }
-  std::string Marks(const std::string& apl) {
-    auto rows = tree_.Query("SELECT AplDna, AplDwn FROM Kvs531Apl WHERE AplApl = '" + apl + "'");
-    return rows.empty() ? "<gone>" : rows[0][0] + "/" + rows[0][1];
-  }
+  std::string Marks(const std::string& apl) { return RowMarks("Kvs531Apl", "Apl", "AplApl", apl); }
   static AplRow Sent(const char* apl, const char* dna) {
     AplRow row = {};
     CopyText(row.AplApl, apl);
@@ -78,7 +51,6 @@ class AplDownloadTest : public ::testing::Test {
     CopyText(row.AplDwn, "M1");
     return row;
   }
-  TestTree tree_;
 };
 
 TEST_F(AplDownloadTest, BodyKeeps154CharactersAndTheMark) {
@@ -127,11 +99,10 @@ TEST_F(AplDownloadTest, BodyKeeps154CharactersAndTheMark) {
     ASSERT_EQ(body.size(), 255u);
     size_t shift = c.kst.size() > 7 ? c.kst.size() - 7 : 0;
     EXPECT_EQ(body.substr(95 + shift, 59 - shift), c.tail) << c.apr;
-    EXPECT_STREQ(m.kind, "NEU");
-    EXPECT_STREQ(m.action, "LOE");
-    EXPECT_STREQ(m.table, "MAS");
-    EXPECT_STREQ(m.key, "            ");
-    EXPECT_STREQ(m.field10, c.apg);  // the group, not the workplace
+    ExpectMessageFields(m, {.kind = "NEU",
+                            .action = "LOE",
+                            .table = "MAS",
+                            .field10 = c.apg});  // the group, not the workplace
   }
 }
 
@@ -168,19 +139,19 @@ TEST_F(AplDownloadTest, ReleaseActsOnlyOnTheWorkplaceAsItWasSent) {
   EXPECT_EQ(tree_.Value("SELECT AplUdt FROM Kvs531Apl WHERE AplApl = 'P1'"), "2024-03-07 08:15:30");
   std::vector<std::string> want = {"Apl_Frei|Zeile geaendert, bleibt markiert|0",
                                    "Apl_Frei|Zeile geaendert, bleibt markiert|0"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 }
 
 TEST_F(AplDownloadTest, ReleaseThatCannotReadTheWorkplaceWritesNothing) {
   EXPECT_EQ(Apl_Frei(Sent("GONE", "NEU")), SQL_NOTFOUND);
   std::vector<std::string> want = {"AplDnl|Fehler bei Apl_PKeyRead|1403"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 
   Place("P1", "FB01", "G1", "M1", "NEU");
   dbDisconnect();
   EXPECT_EQ(Apl_Frei(Sent("P1", "NEU")), SQL_NOT_CONNECTED);
   want.push_back("AplDnl|Fehler bei Apl_PKeyRead|-3114");
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
   EXPECT_EQ(Marks("P1"), "NEU/M1");
 }
 
@@ -198,7 +169,7 @@ TEST_F(AplDownloadTest, ReleaseOfAWorkplaceWithAnUnreadableDateWritesOnlyItsMark
   EXPECT_EQ(Marks("P1"), "<NULL>/<NULL>");
   EXPECT_EQ(tree_.Value("SELECT AplUdt FROM Kvs531Apl"), "kaputt");
   EXPECT_EQ(tree_.Value("SELECT AplBez FROM Kvs531Apl"), "Bez P1");
-  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
+  EXPECT_EQ(Log(), std::vector<std::string>{});
 }
 
 TEST_F(AplDownloadTest, RemarkingUsesItsOwnExclusiveBounds) {
@@ -220,7 +191,7 @@ TEST_F(AplDownloadTest, RemarkingUsesItsOwnExclusiveBounds) {
       {"9999999999", "<NULL>", "<NULL>", "<NULL>", udt},
   };
   EXPECT_EQ(rows, want);
-  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
+  EXPECT_EQ(Log(), std::vector<std::string>{});
 }
 
 TEST_F(AplDownloadTest, WorkplaceWithoutOneValidCostCentreStaysMarked) {
@@ -234,7 +205,7 @@ TEST_F(AplDownloadTest, WorkplaceWithoutOneValidCostCentreStaysMarked) {
   const std::string sent = "Apl_Dnl|Fehler beim Senden von AplS\xE4tze|";
   std::vector<std::string> want = {sent + "1403", sent + "-2112", "ReadFile|IP-Ermitteln|1403",
                                    sent + "1403"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
   std::string f1 = ReadFileBytes(tree_.buff() + "/SndDnl1.buf");
   std::string f2 = ReadFileBytes(tree_.buff() + "/SndDnl2.buf");
   ASSERT_EQ(f1.size(), 552u);

@@ -9,12 +9,13 @@
 #include "db/app.h"
 #include "db/sql.h"
 #include "support/platform.h"
+#include "tests/download_kit.h"
 #include "tests/order_test_rows.h"
 #include "tests/test_env.h"
 
 namespace {
 
-std::string Quoted(const std::string& v) { return v.empty() ? "NULL" : "'" + v + "'"; }
+using testkit::Quoted;
 
 class AppDbTest : public ::testing::Test {
  protected:
@@ -115,10 +116,7 @@ TEST_F(AppDbTest, DownloadCursorDeliversEveryColumnOfTheMarkedRowsByArea) {
   EXPECT_STREQ(r.AppDat, "20240301120000");
   EXPECT_STREQ(r.AppErf, "hans");
 
-  AppRow before = r;
-  EXPECT_EQ(App_FetchDnl(&r), SQL_NOTFOUND);
-  EXPECT_EQ(memcmp(&r, &before, sizeof r), 0);
-  EXPECT_EQ(App_CloseDnl(), 0);
+  ExpectCursorEnd(App_FetchDnl, App_CloseDnl, &r);
 }
 
 TEST_F(AppDbTest, KeyRangeComparesTheOrderNumberFirstAndExcludesBothBounds) {

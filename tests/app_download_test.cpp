@@ -72,15 +72,11 @@ TEST(AppBody, RepresentativeRowByteForByteAndTheMessageFields) {
     std::string body(m.body, strnlen(m.body, sizeof m.body));
     EXPECT_EQ(body.substr(0, 247), want);
     EXPECT_EQ(body.find_first_not_of(' ', 247), std::string::npos);  // blanks after the mark
-    EXPECT_STREQ(m.kind, strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU");
-    EXPECT_STREQ(m.bde, "BDE  ");
-    EXPECT_STREQ(m.action, "NEU");
-    EXPECT_STREQ(m.table, "APP");
-    EXPECT_STREQ(m.field8, "        ");
-    EXPECT_STREQ(m.key, "000000001234");
-    EXPECT_STREQ(m.field5, "00010");
-    EXPECT_STREQ(m.field10, "          ");
-    EXPECT_EQ(std::string(m.field15, 15), std::string(15, '\0'));
+    ExpectMessageFields(m, {.kind = strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU",
+                            .action = "NEU",
+                            .table = "APP",
+                            .key = "000000001234",
+                            .field5 = "00010"});
   }
 }
 
@@ -124,15 +120,8 @@ TEST(AppBody, ShortNumbersStatusDatesAndCutTexts) {
   }
 }
 
-class AppDownloadTest : public ::testing::Test {
+class AppDownloadTest : public OrderDownloadTest {
  protected:
-  void SetUp() override {
-    tree_.Connect();
-    Groups(tree_);
-    Plat_SetClock(1709798702);
-  }
-  void TearDown() override { Plat_SetClock(0); }
-
   AppRow Fetched(const std::string& apk, const std::string& app, const char* dna) {
     AppRow r = {};
     CopyText(r.AppApk, apk.c_str());
@@ -156,8 +145,6 @@ class AppDownloadTest : public ::testing::Test {
   std::string Count(const std::string& apk) {
     return tree_.Value("SELECT ApkAfo FROM Kvs501Apk WHERE ApkApk = '" + apk + "'");
   }
-
-  TestTree tree_;
 };
 
 TEST_F(AppDownloadTest, ReleaseKeepsTheOrderHeadersOperationCount) {
@@ -179,7 +166,7 @@ TEST_F(AppDownloadTest, ReleaseKeepsTheOrderHeadersOperationCount) {
   // The order header's own marks stay as they were; its change time is new.
   EXPECT_EQ(tree_.Value("SELECT ApkDwn FROM Kvs501Apk"), "<NULL>");
   EXPECT_EQ(Fresh(tree_.Value("SELECT ApkDat FROM Kvs501Apk")), "<now>");
-  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
+  EXPECT_EQ(Log(), std::vector<std::string>{});
 }
 
 TEST_F(AppDownloadTest, ReleaseFailuresAndAMissingOrderHeader) {
@@ -206,7 +193,7 @@ TEST_F(AppDownloadTest, ReleaseFailuresAndAMissingOrderHeader) {
   EXPECT_EQ(Row("000000001000", "00010")[0], "M1");
   std::vector<std::string> want = {"App_Frei|Fehler bei Apk_PKeyDel|1403",
                                    "APP_Frei|Fehler bei App_PKeyUpd|" + std::to_string(rc)};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 }
 
 TEST_F(AppDownloadTest, RemarkingHonoursTheStrictPairBoundsAndSkipsStatus7And9) {
@@ -234,7 +221,7 @@ TEST_F(AppDownloadTest, RemarkingHonoursTheStrictPairBoundsAndSkipsStatus7And9) 
   }
   EXPECT_STREQ(order_from, "000000001000");  // the caller's bounds stay
   EXPECT_STREQ(op_to, "00010");
-  EXPECT_EQ(LogEntries(tree_.log()), std::vector<std::string>{});
+  EXPECT_EQ(Log(), std::vector<std::string>{});
 }
 
 TEST_F(AppDownloadTest, RemarkingReportsARefusedRowAndGoesOn) {
@@ -245,7 +232,7 @@ TEST_F(AppDownloadTest, RemarkingReportsARefusedRowAndGoesOn) {
       "AppErf <> 'KoraSys')");
   char of[13] = "000000000999", ot[13] = "000000001001", pf[6] = "00000", pt[6] = "00000";
   App_Sel("M1", of, ot, pf, pt);
-  auto log = LogEntries(tree_.log());
+  auto log = Log();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].rfind("App_Sel|Fehelr bei App_PKeyDel|-", 0), 0u) << log[0];
   EXPECT_EQ(Row("000000001000", "00010")[0], "<NULL>");
@@ -267,7 +254,7 @@ TEST_F(AppDownloadTest, LoopGoesOnAfterARowThatCannotBeSent) {
   EXPECT_EQ(file.substr(552 + 111 + 12, 5), "00030");
   std::vector<std::string> want = {"ReadFile|IP-Ermitteln|1403",
                                    "App_Dnl|Fehler beim Senden von AppS\xE4tze|1403"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
   EXPECT_EQ(Row("000000001000", "00010")[0], "<NULL>");
   EXPECT_EQ(Row("000000001000", "00020")[0], "M1");
   EXPECT_EQ(Row("000000001000", "00030")[0], "<NULL>");
@@ -278,7 +265,7 @@ TEST_F(AppDownloadTest, CursorFailureIsReported) {
   tree_.Exec("DROP TABLE Kvs504App");
   EXPECT_EQ(App_Dnl("20240307", "090502", "M1"), SQL_TABLE_UNKNOWN);
   std::vector<std::string> want = {"App_Dnl|fehlerhafte App_OpenDnl|-942"};
-  EXPECT_EQ(LogEntries(tree_.log()), want);
+  EXPECT_EQ(Log(), want);
 }
 
 }  // namespace

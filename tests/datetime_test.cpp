@@ -9,20 +9,11 @@
 #include <string>
 
 #include "support/platform.h"
+#include "tests/test_env.h"
 
 namespace {
 
-time_t LocalClock(int year, int mon, int day, int hour, int min, int sec) {
-  struct tm tm = {};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = mon - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = min;
-  tm.tm_sec = sec;
-  tm.tm_isdst = -1;
-  return mktime(&tm);
-}
+using testkit::LocalClock;
 
 class DateTimeTest : public ::testing::Test {
  protected:

@@ -256,21 +256,15 @@ TEST(LogOpenFaultTest, EntriesGoToStderrAndTheRunSaysSo) {
 class LogFaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[512];
-    ASSERT_EQ(Plat_MakeTempDir("vklog", dir, sizeof dir), 0);
-    dir_ = dir;
     log_ = (std::filesystem::path(dir_) / "Velmarkon.Txt").string();
     old_ = (std::filesystem::path(dir_) / "Velmarkon.old").string();
     Msg_Init(FMSG | SMSG | DMSG, log_.c_str());
   }
-  void TearDown() override {
-    Msg_Init(0, nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  void TearDown() override { Msg_Init(0, nullptr); }
   std::vector<std::string> Log(const std::string& path) { return LogEntries(path); }
 
-  std::string dir_, log_, old_;
+  TempFolder tmp_{"vklog"};
+  std::string dir_ = tmp_.path(), log_, old_;
 };
 
 // Every entry is a fresh open that creates the file when it is missing,

@@ -16,10 +16,8 @@ class FullRunTest : public ::testing::Test {
   void SetUp() override {
     tree_.Connect();
     std::string past = DateText(-30);
+    AddGroupPerArea(tree_);
     tree_.Exec(
-        "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1, CfgVn2, CfgBi2) VALUES "
-        "(1, '10.0.0.1', '4711', 'FB01', 'FB01', NULL, NULL),"
-        "(2, '10.0.0.2', '4712', 'FB02', 'FB02', NULL, NULL);"
         "INSERT INTO Kvs501Apk (ApkApk, ApkBz1, ApkSts, ApkAfo, ApkFbe) VALUES "
         "('000000001000', 'Welle', 1, 2, 'FB01'), ('000000001001', 'Gesperrt', 7, 0, 'FB01'),"
         "('000000001002', 'Flansch', 3, 0, 'FB02');"

@@ -8,12 +8,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "support/ini.h"
 #include "support/ini_writer.h"
 #include "support/platform.h"
+#include "tests/test_env.h"
 
 namespace {
 
@@ -33,17 +33,9 @@ const Known kKnown[] = {
 
 class IniKnownCipherTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[512];
-    ASSERT_EQ(Plat_MakeTempDir("vkini", dir, sizeof dir), 0);
-    dir_ = dir;
-    path_ = (std::filesystem::path(dir_) / "korvantis.ini").string();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  std::string dir_, path_;
+  TempFolder tmp_{"vkini"};
+  std::string dir_ = tmp_.path();
+  std::string path_ = (std::filesystem::path(dir_) / "korvantis.ini").string();
 };
 
 TEST_F(IniKnownCipherTest, TheReaderDeciphersAndTheWriterEnciphersKnownValues) {
@@ -64,15 +56,13 @@ TEST_F(IniKnownCipherTest, TheReaderDeciphersAndTheWriterEnciphersKnownValues) {
   // The tool's writer, into a new file: the same digits in the key's line.
   const std::string fresh = (std::filesystem::path(dir_) / "new.ini").string();
   for (const Known& k : kKnown) ASSERT_EQ(IniW_SetEntry(fresh.c_str(), k.key, k.plain), INIW_OK);
-  std::ifstream in(fresh, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
+  const std::string text = ReadFileBytes(fresh);
   for (const Known& k : kKnown) {
     const std::string lead = std::string(";") + k.key + ";";
-    size_t at = text.str().find(lead);
+    size_t at = text.find(lead);
     ASSERT_NE(at, std::string::npos) << k.key;
     at += lead.size();
-    std::string digits = text.str().substr(at, text.str().find_first_of("\r\n", at) - at);
+    std::string digits = text.substr(at, text.find_first_of("\r\n", at) - at);
     EXPECT_EQ(digits, k.digits) << k.key;
   }
 }

@@ -18,6 +18,7 @@
 #include "support/idea.h"
 #include "support/ini_writer.h"
 #include "support/platform.h"
+#include "tests/test_env.h"
 
 namespace {
 
@@ -34,33 +35,20 @@ std::string Dec(const std::string& digits) {
 
 class IniFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char tmp[512];
-    ASSERT_EQ(Plat_MakeTempDir("vk-ini-", tmp, sizeof tmp), 0);
-    dir_ = tmp;
-    path_ = dir_ + "/test.ini";
-  }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  void SetUp() override { path_ = dir_ + "/test.ini"; }
 
   void Write(const std::string& content, const std::string& path = "") {
     std::ofstream(path.empty() ? path_ : path, std::ios::binary) << content;
   }
-  std::string Read() {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  std::string Read() { return ReadFileBytes(path_); }
   std::string Lookup(const std::string& content, const char* key) {
     Write(content);
     GetIniEntry("", key, 0, path_.c_str());
     return IniEntry.value;
   }
 
-  std::string dir_;
+  TempFolder tmp_{"vk-ini-"};
+  std::string dir_ = tmp_.path();
   std::string path_;
 };
 

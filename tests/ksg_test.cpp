@@ -11,6 +11,7 @@
 #include "download/ksg_dnl.h"
 #include "run/download_main.h"
 #include "support/platform.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -49,26 +50,7 @@ class KsgTest : public ::testing::Test {
 };
 
 TEST_F(KsgTest, ValidityOfTheCostCentreOfAGroup) {
-  std::string today = DateText(0), tomorrow = DateText(1), yesterday = DateText(-1);
-  tree_.Exec(
-      "INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES "
-      "('ENDS_TODAY', '" +
-      yesterday + "', '" + today +
-      "', 'K1'),"
-      "('ENDS_TMRW', '" +
-      yesterday + "', '" + tomorrow +
-      "', 'K2'),"
-      "('STARTS_TMR', '" +
-      tomorrow +
-      "', NULL, 'K3'),"
-      "('OPEN', '" +
-      today +
-      "', NULL, 'K4'),"
-      "('TWO', '" +
-      yesterday +
-      "', NULL, 'K5'),"
-      "('TWO', '" +
-      today + "', NULL, 'K6');");
+  AddCostCentreValidities(tree_);
   struct Case {
     const char* apg;
     int32_t rc;

@@ -15,32 +15,11 @@
 
 #include "support/platform.h"
 #include "tests/file_holder.h"
+#include "tests/test_env.h"
 
 namespace {
 
-time_t LocalClock(int year, int mon, int day, int hour, int min, int sec) {
-  struct tm tm = {};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = mon - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = min;
-  tm.tm_sec = sec;
-  tm.tm_isdst = -1;
-  return mktime(&tm);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
+using testkit::LocalClock;
 
 void Remove(const std::string& path) {
   std::error_code ec;
@@ -64,9 +43,6 @@ std::string Detail(const std::string& message, const std::string& funktion, int 
 class MsgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmp[512];
-    ASSERT_EQ(Plat_MakeTempDir("vkmsg", tmp, sizeof tmp), 0);
-    dir_ = tmp;
     ASSERT_EQ(Plat_MakeDir((dir_ + "/Msg").c_str()), 0);
     log_ = dir_ + "/Msg/Velmarkon.Txt";
     old_ = dir_ + "/Msg/Velmarkon.old";
@@ -76,11 +52,10 @@ class MsgTest : public ::testing::Test {
   void TearDown() override {
     Plat_SetClock(0);
     Msg_Init(0, nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
 
-  std::string dir_;
+  TempFolder tmp_{"vkmsg"};
+  std::string dir_ = tmp_.path();
   std::string log_;
   std::string old_;
 };
@@ -90,7 +65,7 @@ TEST_F(MsgTest, EntriesAreAppendedByteForByte) {
   Msg_Write(&entry);
   Msg_Report("Download_Main", "", -1);
 
-  EXPECT_EQ(ReadFile(log_),
+  EXPECT_EQ(ReadFileBytes(log_),
             "\xFE\r\n"
             "System-Date: 07.03.24\r\n"
             "System-Time: 09:05:02\r\n"
@@ -136,11 +111,11 @@ TEST_F(MsgTest, KindsAndLevel) {
     LogEntry entry = {"Fn", "Text", c.art, 5, data.data(), 4, "system"};
     Msg_Write(&entry);
     if (!c.written) {
-      EXPECT_FALSE(Exists(log_));
+      EXPECT_FALSE(FileExists(log_));
       EXPECT_EQ(Msg_Count(), 0);
       continue;
     }
-    EXPECT_EQ(ReadFile(log_), kHead + c.kind_text + Detail("Text", "Fn", 5) + c.tail);
+    EXPECT_EQ(ReadFileBytes(log_), kHead + c.kind_text + Detail("Text", "Fn", 5) + c.tail);
     EXPECT_EQ(Msg_Count(), 1);
   }
 }
@@ -171,7 +146,7 @@ TEST_F(MsgTest, DetailTextStaysWithinItsBuffer) {
     Msg_Report(c.funktion.c_str(), c.message.c_str(), c.code);
     std::string detail = Detail(c.expected_message, c.expected_funktion, c.code);
     EXPECT_LE(detail.size(), 99u);
-    EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + detail);
+    EXPECT_EQ(ReadFileBytes(log_), kHead + "FMSG " + detail);
   }
 }
 
@@ -179,7 +154,7 @@ TEST_F(MsgTest, NullTextsAreWrittenEmpty) {
   LogEntry entry = {nullptr, nullptr, FMSG, 7, nullptr, 0, nullptr};
   Msg_Write(&entry);
   Msg_Write(nullptr);
-  EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + Detail("", "", 7));
+  EXPECT_EQ(ReadFileBytes(log_), kHead + "FMSG " + Detail("", "", 7));
 }
 
 TEST(MsgNames, RotationNameAndLimits) {
@@ -221,7 +196,7 @@ TEST_F(MsgTest, DefaultFileIsMsgDatInWorkingDirectory) {
   std::filesystem::current_path(dir_);
   Msg_Init(7, nullptr);
   Msg_Report("Fn", "default", 3);
-  std::string content = ReadFile(dir_ + "/msg.dat");
+  std::string content = ReadFileBytes(dir_ + "/msg.dat");
   std::filesystem::current_path(cwd);
   EXPECT_EQ(content, kHead + "FMSG " + Detail("default", "Fn", 3));
 }
@@ -237,14 +212,14 @@ TEST_F(MsgTest, RotatesOnTheEntryAfterThe3001st) {
     Msg_Report("Fn", text, i);
   }
   EXPECT_EQ(Msg_Count(), 3001);
-  EXPECT_EQ(ReadFile(old_), "stale");
-  std::string first = ReadFile(log_);
+  EXPECT_EQ(ReadFileBytes(old_), "stale");
+  std::string first = ReadFileBytes(log_);
   EXPECT_EQ(CountEntries(first), 3001u);
 
   Msg_Report("Fn", "E3002", 3002);
   EXPECT_EQ(Msg_Count(), 1);
-  EXPECT_EQ(ReadFile(old_), first);
-  EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + Detail("E3002", "Fn", 3002));
+  EXPECT_EQ(ReadFileBytes(old_), first);
+  EXPECT_EQ(ReadFileBytes(log_), kHead + "FMSG " + Detail("E3002", "Fn", 3002));
 }
 
 TEST_F(MsgTest, RotationOfAMissingLogStartsANewOne) {
@@ -252,15 +227,15 @@ TEST_F(MsgTest, RotationOfAMissingLogStartsANewOne) {
   Remove(log_);
   Msg_Report("Fn", "after", 0);
   EXPECT_EQ(Msg_Count(), 1);
-  EXPECT_EQ(ReadFile(log_), kHead + "FMSG " + Detail("after", "Fn", 0));
-  EXPECT_FALSE(Exists(old_));
+  EXPECT_EQ(ReadFileBytes(log_), kHead + "FMSG " + Detail("after", "Fn", 0));
+  EXPECT_FALSE(FileExists(old_));
 }
 
 TEST_F(MsgTest, UnwritableLogDropsTheEntry) {
   Msg_Init(7, (dir_ + "/missing/log.txt").c_str());
   Msg_Report("Fn", "lost", 1);
   EXPECT_EQ(Msg_Count(), 0);
-  EXPECT_FALSE(Exists(dir_ + "/missing/log.txt"));
+  EXPECT_FALSE(FileExists(dir_ + "/missing/log.txt"));
 }
 
 // The holder is another writer of the log: it appends its own line before
@@ -280,7 +255,7 @@ TEST_F(MsgTest, WaitsWhileAnotherProcessHoldsTheLog) {
   EXPECT_GE(waited, 333);
   EXPECT_EQ(Msg_Count(), 1);
   EXPECT_EQ(Msg_Unwritten(), unwritten);
-  EXPECT_EQ(ReadFile(log_), "held\r\n" + kHead + "FMSG " + Detail("waited", "Fn", 9));
+  EXPECT_EQ(ReadFileBytes(log_), "held\r\n" + kHead + "FMSG " + Detail("waited", "Fn", 9));
 }
 
 // A log held longer than the wait allows: the entry is not written (it goes
@@ -299,7 +274,7 @@ TEST_F(MsgTest, GivesUpOnALogHeldLongerThanTheWait) {
   EXPECT_EQ(Msg_Unwritten(), unwritten + 1);
   EXPECT_EQ(Msg_Count(), 0);
   EXPECT_EQ(holder.Release(), 0);
-  EXPECT_EQ(ReadFile(log_), "");
+  EXPECT_EQ(ReadFileBytes(log_), "");
 }
 
 }  // namespace

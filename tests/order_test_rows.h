@@ -10,17 +10,14 @@
 #include <vector>
 
 #include "support/platform.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 
 namespace order_test {
 
-inline std::string Quoted(const std::string& v) { return v.empty() ? "NULL" : "'" + v + "'"; }
-
-// Left-aligned in w characters (a longer text stays as it is); n blanks.
-inline std::string L(const std::string& s, size_t w) {
-  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
-}
-inline std::string B(size_t n) { return std::string(n, ' '); }
+using testkit::B;
+using testkit::L;
+using testkit::Quoted;
 
 // A change time as the tests compare it: "<now>" for a time the database has
 // just set (the test clock on the embedded database, the server's own clock
@@ -90,6 +87,18 @@ inline void Groups(const TestTree& t) {
       "(2, '192.168.100.200', '65535', 'FB02', 'FB02', NULL, NULL), "
       "(3, '10.0.0.3', '502', 'FB04', 'FB04', NULL, NULL)");
 }
+
+// The order downloads' fixture: the groups above and the clock at a fixed
+// time (2024-03-07 08:05:02 UTC).
+class OrderDownloadTest : public DownloadTest {
+ protected:
+  void SetUp() override {
+    DownloadTest::SetUp();
+    Groups(tree_);
+    Plat_SetClock(1709798702);
+  }
+  void TearDown() override { Plat_SetClock(0); }
+};
 
 // The 552 bytes of a record to terminal group 1, 2 or 3 with the time stamp
 // (yyyymmddHHMMSS, also the run's date and time) and the message's body.

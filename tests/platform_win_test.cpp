@@ -125,9 +125,6 @@ TEST_F(WindowsFilesTest, SendBufferHeldByAnotherProgramLeavesTheRowMarked) {
 class WindowsLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmp[512];
-    ASSERT_EQ(Plat_MakeTempDir("vkwinlog", tmp, sizeof tmp), 0);
-    dir_ = tmp;
     log_ = dir_ + "\\Velmarkon.Txt";
     old_ = dir_ + "\\Velmarkon.old";
     Msg_Init(FMSG, log_.c_str());
@@ -135,8 +132,6 @@ class WindowsLogTest : public ::testing::Test {
   void TearDown() override {
     Msg_Init(0, nullptr);
     Msg_SetLockWait(10000);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
   // Milliseconds one entry takes to write.
   int64_t Timed(const char* text) {
@@ -144,7 +139,8 @@ class WindowsLogTest : public ::testing::Test {
     Msg_Report("Fn", text, 0);
     return Plat_MonotonicMs() - start;
   }
-  std::string dir_, log_, old_;
+  TempFolder tmp_{"vkwinlog"};
+  std::string dir_ = tmp_.path(), log_, old_;
 };
 
 TEST_F(WindowsLogTest, ReadersDoNotHoldTheWriterUp) {

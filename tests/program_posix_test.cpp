@@ -31,10 +31,7 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     tree_.CreateDb();
-    tree_.Exec(
-        "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1, CfgVn2, CfgBi2) VALUES "
-        "(1, '10.0.0.1', '4711', 'FB01', 'FB01', NULL, NULL),"
-        "(2, '10.0.0.2', '4712', 'FB02', 'FB02', NULL, NULL)");
+    AddGroupPerArea(tree_);
   }
   // count interruption reasons numbered from first ("0001", ...), marked
   // with marker for the terminal group of fbe.

@@ -9,6 +9,7 @@
 #include "db/prv.h"
 #include "db/sql.h"
 #include "support/text.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -98,10 +99,7 @@ TEST_F(PrvDbTest, DownloadCursorDeliversMarkedPersonsByArea) {
   EXPECT_STREQ(row.PrvDat, "20240102030405");
   EXPECT_STREQ(row.PrvNam, "keep");  // not selected by this cursor
   EXPECT_STREQ(row.PrvOrt, "keep too");
-  PrvRow before = row;
-  EXPECT_EQ(Prv_FetchDnl(&row), SQL_NOTFOUND);
-  EXPECT_EQ(memcmp(&before, &row, sizeof row), 0);
-  EXPECT_EQ(Prv_CloseDnl(), 0);
+  ExpectCursorEnd(Prv_FetchDnl, Prv_CloseDnl, &row);
 }
 
 TEST_F(PrvDbTest, RangeCursorHasInclusiveTextBoundsAndOnlyValidPersons) {

@@ -12,12 +12,13 @@
 #include "run/download_main.h"
 #include "support/msg.h"
 #include "support/text.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 #include "tests/ubg_prv_records.h"
 
 namespace {
 
-std::string Blanks(size_t n) { return std::string(n, ' '); }
+using testkit::B;
 
 PrvRow Person(const char* pnr, const char* kst, int32_t ber, const char* dna, int32_t awa,
               const char* awn) {
@@ -32,19 +33,13 @@ PrvRow Person(const char* pnr, const char* kst, int32_t ber, const char* dna, in
   return row;
 }
 
+// The fields besides the body: the personnel number in field8; the frame's
+// fields stay as it filled them.
 void ExpectHead(const DownloadMessage& msg, const char* action, const char* table,
                 const char* pnr) {
-  EXPECT_STREQ(msg.kind, "NEU");
-  EXPECT_STREQ(msg.bde, "BDE  ");
-  EXPECT_STREQ(msg.action, action);
-  EXPECT_STREQ(msg.table, table);
-  EXPECT_STREQ(msg.field8, pnr);
-  EXPECT_EQ(std::string(msg.key), Blanks(12));
-  EXPECT_EQ(std::string(msg.field5), Blanks(5));
-  EXPECT_EQ(std::string(msg.field10), Blanks(10));
-  EXPECT_EQ(std::string(msg.field15, 15), std::string(15, '\0'));
-  // The frame's fields stay as it filled them.
+  ExpectMessageFields(msg, {.kind = "NEU", .action = action, .table = table, .field8 = pnr});
   EXPECT_STREQ(msg.date, "20240307");
+  EXPECT_STREQ(msg.time, "090502");
   EXPECT_STREQ(msg.marker, "M1");
   EXPECT_EQ(msg.seq, 2);
 }
@@ -57,8 +52,8 @@ TEST(PrvBody, PersonnelRecordForFittingAndOverlongValues) {
   } cases[] = {
       {Person("1001", "K4100", 1, "NEU", 1, ""), "AEN", "1001    K4100  AX"},
       {Person("12345678", "1234567", 2, "AEN", 0, ""), "AEN", "123456781234567MX"},
-      {Person("1", "", 0, "LOE", 3, ""), "LOE", "1" + Blanks(7 + 7 + 1) + "X"},
-      {Person("2", "", 3, "", 3, ""), "AEN", "2" + Blanks(7 + 7 + 1) + "X"},
+      {Person("1", "", 0, "LOE", 3, ""), "LOE", "1" + B(7 + 7 + 1) + "X"},
+      {Person("2", "", 3, "", 3, ""), "AEN", "2" + B(7 + 7 + 1) + "X"},
       // Longer cost centres push the letter right; the "X" stays at 17.
       {Person("7", "12345678", 1, "LOE", 2, ""), "AEN", "7       12345678X"},
       {Person("7", "1234567890", 2, "NEU", 0, ""), "AEN", "7       12345678X0M"},
@@ -79,7 +74,7 @@ TEST(PrvBody, SecondRecordCarriesPrvAwnAndTheActionUnchanged) {
   } cases[] = {
       {Person("1001", "K1", 1, "NEU", 1, "U1"), "U1      1001    X"},
       {Person("12345678", "K1", 1, "LOE", 3, "ABCDEFGH"), "ABCDEFGH12345678X"},
-      {Person("5", "K1", 1, "", 0, ""), Blanks(8) + "5" + Blanks(7) + "X"},
+      {Person("5", "K1", 1, "", 0, ""), B(8) + "5" + B(7) + "X"},
   };
   for (const Case& c : cases) {
     DownloadMessage msg;
@@ -91,11 +86,10 @@ TEST(PrvBody, SecondRecordCarriesPrvAwnAndTheActionUnchanged) {
   }
 }
 
-class PrvDownloadTest : public ::testing::Test {
+class PrvDownloadTest : public DownloadTest {
  protected:
   void SetUp() override {
-    tree_.Connect();
-    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+    DownloadTest::SetUp();
     AddTerminalGroups(tree_);
   }
   void Insert(const std::string& values) {
@@ -104,11 +98,7 @@ class PrvDownloadTest : public ::testing::Test {
         "PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, PrvApl, PrvApp, PrvNam) VALUES " +
         values);
   }
-  std::string Marks(const char* pnr) {
-    auto rows =
-        tree_.Query(std::string("SELECT PrvDna, PrvDwn FROM Kvs510Prv WHERE PrvPnr='") + pnr + "'");
-    return rows.empty() ? "gone" : rows[0][0] + "/" + rows[0][1];
-  }
+  std::string Marks(const char* pnr) { return RowMarks("Kvs510Prv", "Prv", "PrvPnr", pnr); }
   // Validity, leave columns and name of a person, '|'-separated.
   std::string Rest(const char* pnr) {
     return tree_.Value(
@@ -122,14 +112,8 @@ class PrvDownloadTest : public ::testing::Test {
         pnr + "'");
   }
   PrvRow Fetched(const char* marker) {
-    PrvRow row{};
-    EXPECT_EQ(Prv_OpenDnl(marker), 0);
-    EXPECT_EQ(Prv_FetchDnl(&row), 0);
-    EXPECT_EQ(Prv_CloseDnl(), 0);
-    return row;
+    return FetchedRow(Prv_OpenDnl, Prv_FetchDnl, Prv_CloseDnl, marker);
   }
-  std::vector<std::string> Log() { return LogEntries(tree_.log()); }
-  TestTree tree_;
 };
 
 const char* const kLeave = "'2024-01-01 00:00:00', '2030-12-31 00:00:00', 1, 'K4100', ";
@@ -159,7 +143,7 @@ TEST_F(PrvDownloadTest, TwoRecordsPerPersonAndEachReleasePath) {
       "Name";
   EXPECT_EQ(Marks("1001"), "<NULL>/<NULL>");
   EXPECT_EQ(Rest("1001"), kept);
-  EXPECT_EQ(Marks("1002"), "gone");
+  EXPECT_EQ(Marks("1002"), "<gone>");
   // A withdrawn leave: the person stays, the leave and the validity dates
   // are emptied.
   EXPECT_EQ(Marks("1003"), "<NULL>/<NULL>");
@@ -174,14 +158,7 @@ TEST_F(PrvDownloadTest, TwoRecordsPerPersonAndEachReleasePath) {
 }
 
 TEST_F(PrvDownloadTest, NothingMarkedOrNoTable) {
-  EXPECT_EQ(Prv_Dnl("20240307", "090502", "M1"), 0);
-  EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl1.buf"));
-  EXPECT_TRUE(Log().empty());
-
-  tree_.Exec("DROP TABLE Kvs510Prv");
-  EXPECT_EQ(Prv_Dnl("20240307", "090502", "M1"), -942);
-  std::vector<std::string> log = {"Prv_Dnl|fehlerhafte Pvr_OpenDnl|-942"};
-  EXPECT_EQ(Log(), log);
+  ExpectNothingMarkedThenNoTable(Prv_Dnl, "Kvs510Prv", "Prv_Dnl|fehlerhafte Pvr_OpenDnl|-942");
 }
 
 TEST_F(PrvDownloadTest, ReleaseDecidesOnTheRowAsReadAgainButOnlyAsItWasSent) {
@@ -192,8 +169,8 @@ TEST_F(PrvDownloadTest, ReleaseDecidesOnTheRowAsReadAgainButOnlyAsItWasSent) {
     int32_t rc;
     const char* marks;
   } cases[] = {
-      {"LOE", "LOE", 3, 0, "gone"},             // PrvAwa read again decides
-      {"LOE", "LOE", 1, 0, "<NULL>/<NULL>"},    // a withdrawn leave
+      {"LOE", "LOE", 3, 0, "<gone>"},                // PrvAwa read again decides
+      {"LOE", "LOE", 1, 0, "<NULL>/<NULL>"},         // a withdrawn leave
       {"AEN", "NEU", 3, DNL_LEFT_MARKED, "NEU/M1"},  // changed since: sent again later
       {"AEN", "LOE", 3, DNL_LEFT_MARKED, "LOE/M1"},
   };
@@ -215,12 +192,8 @@ TEST_F(PrvDownloadTest, ReleaseDecidesOnTheRowAsReadAgainButOnlyAsItWasSent) {
 TEST_F(PrvDownloadTest, PersonDeletedBeforeItsReleaseIsReported) {
   Insert(std::string("('1001', ") + kLeave +
          "'FB01', 'NEU', 'M1', 0, 'U9', 4, NULL, NULL, 5, 6, 'Name')");
-  PrvRow row = Fetched("M1");
-  tree_.Exec("DELETE FROM Kvs510Prv");
-  EXPECT_EQ(Prv_Frei(row), 1403);
-  EXPECT_EQ(Marks("1001"), "gone");
-  std::vector<std::string> log = {"PrvDnl|Fehler bei Prv_PKeyReadk|1403"};
-  EXPECT_EQ(Log(), log);
+  ExpectReleaseOfDeletedRow(Prv_Frei, Fetched("M1"), "Kvs510Prv",
+                            "PrvDnl|Fehler bei Prv_PKeyReadk|1403");
 }
 
 TEST_F(PrvDownloadTest, RefusedReleaseKeepsThePersonMarked) {
@@ -234,12 +207,9 @@ TEST_F(PrvDownloadTest, RefusedReleaseKeepsThePersonMarked) {
   for (const Case& c : cases) {
     Insert(std::string("('1001', ") + kLeave + "'FB01', " + c.values +
            ", 'U9', 4, NULL, NULL, 5, 6, 'Name')");
-    RefuseChanges(tree_, "Kvs510Prv");
-    EXPECT_EQ(Prv_Dnl("20240307", "090502", "M1"), 0);
-    EXPECT_EQ(Marks("1001"), c.marks);
+    ExpectDownloadWithChangesRefused(Prv_Dnl, "Kvs510Prv", c.entry);
+    EXPECT_EQ(Marks("1001"), c.marks) << c.op;
     EXPECT_EQ(Rest("1001"), "2024-01-01 00:00:00|2030-12-31 00:00:00|U9|-|-|4|5|6|Name");
-    EXPECT_EQ(NegativeAsLt0(Log().back()), c.entry);
-    AllowChanges(tree_, "Kvs510Prv");
     tree_.Exec("DELETE FROM Kvs510Prv");
   }
   EXPECT_EQ(SentRecords(tree_, 1).size(), 4u);  // both records, sent all the same

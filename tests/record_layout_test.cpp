@@ -31,7 +31,7 @@ std::string W(const std::string& tag, size_t width) {
   while (s.size() < width) s += static_cast<char>('0' + s.size() % 10);
   return s;
 }
-std::string B(size_t n) { return std::string(n, ' '); }
+using testkit::B;
 std::string Number(double v) {
   char out[11];
   Ord_Number(out, v);

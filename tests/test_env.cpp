@@ -13,8 +13,8 @@
 #include "db/session.h"
 #include "sendbuf/ip.h"
 #include "sendbuf/snddnl.h"
-#include "support/msg.h"
 #include "support/ini_writer.h"
+#include "support/msg.h"
 #include "support/platform.h"
 #include "tests/test_server.h"
 
@@ -186,4 +186,33 @@ std::vector<std::string> LogEntries(const std::string& path) {
     if (line.rfind("ErrorCode__: ", 0) == 0) out.push_back(fn + "|" + msg + "|" + line.substr(13));
   }
   return out;
+}
+
+void AddGroupPerArea(const TestTree& tree) {
+  tree.Exec(
+      "INSERT INTO Kvs557Cfg (CfgDta, CfgIP, CfgPrt, CfgVn1, CfgBi1) VALUES "
+      "(1, '10.0.0.1', '4711', 'FB01', 'FB01'), (2, '10.0.0.2', '4712', 'FB02', 'FB02')");
+}
+
+TempFolder::TempFolder(const char* prefix) {
+  char tmp[512];
+  if (Plat_MakeTempDir(prefix, tmp, sizeof tmp) != 0) throw std::runtime_error("temp folder");
+  path_ = tmp;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+time_t testkit::LocalClock(int year, int mon, int day, int hour, int min, int sec) {
+  struct tm tm = {};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = mon - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = min;
+  tm.tm_sec = sec;
+  tm.tm_isdst = -1;
+  return mktime(&tm);
 }

@@ -9,6 +9,7 @@
 // names it through ODBC. Test SQL runs on both when it stays portable.
 #pragma once
 
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,6 +65,45 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& data);
 bool FileExists(const std::string& path);
 
+// Terminal group 1 serving production area FB01 (10.0.0.1, port 4711) and
+// group 2 serving FB02 (10.0.0.2, port 4712).
+void AddGroupPerArea(const TestTree& tree);
+
 // The log entries' "Funktion___/Message____/ErrorCode__" lines as
 // "function|message|code", in file order.
 std::vector<std::string> LogEntries(const std::string& path);
+
+// A throw-away folder of a test's own (prefix: the start of its name),
+// removed with everything in it when the test is done.
+class TempFolder {
+ public:
+  explicit TempFolder(const char* prefix);
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Small helpers the tests write expected record bodies and test SQL with.
+namespace testkit {
+
+// Left- and right-aligned in w characters (a longer text stays as it is);
+// n blanks.
+inline std::string L(const std::string& s, size_t w) {
+  return s.size() < w ? s + std::string(w - s.size(), ' ') : s;
+}
+inline std::string R(const std::string& s, size_t w) {
+  return s.size() < w ? std::string(w - s.size(), ' ') + s : s;
+}
+inline std::string B(size_t n) { return std::string(n, ' '); }
+
+// A text as an SQL literal; the empty text as NULL.
+inline std::string Quoted(const std::string& v) { return v.empty() ? "NULL" : "'" + v + "'"; }
+
+// The clock reading of a local date and time.
+time_t LocalClock(int year, int mon, int day, int hour, int min, int sec);
+
+}  // namespace testkit

@@ -8,6 +8,7 @@
 
 #include "db/sql.h"
 #include "db/ubg.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -80,10 +81,7 @@ TEST_F(UbgDbTest, DownloadCursorDeliversMarkedRowsByAreaWithEveryColumn) {
   ASSERT_EQ(Ubg_FetchDnl(&row), 0);
   ExpectR1(row, -32768);
   EXPECT_STREQ(row.UbgDat, "untouched");
-  UbgRow before = row;
-  EXPECT_EQ(Ubg_FetchDnl(&row), SQL_NOTFOUND);
-  EXPECT_EQ(memcmp(&before, &row, sizeof row), 0);
-  EXPECT_EQ(Ubg_CloseDnl(), 0);
+  ExpectCursorEnd(Ubg_FetchDnl, Ubg_CloseDnl, &row);
 
   ASSERT_EQ(Ubg_OpenDnl(""), 0);  // an empty marker selects nothing
   EXPECT_EQ(Ubg_FetchDnl(&row), SQL_NOTFOUND);

@@ -12,12 +12,13 @@
 #include "run/download_main.h"
 #include "support/msg.h"
 #include "support/text.h"
+#include "tests/download_kit.h"
 #include "tests/test_env.h"
 #include "tests/ubg_prv_records.h"
 
 namespace {
 
-std::string Blanks(size_t n) { return std::string(n, ' '); }
+using testkit::B;
 
 TEST(UbgBody, LayoutForFittingAndOverlongValues) {
   const std::string bez30 = "Werkzeugbruch an der Maschine!";  // 30 characters
@@ -28,12 +29,12 @@ TEST(UbgBody, LayoutForFittingAndOverlongValues) {
     const char* txt;
     std::string body;
   } cases[] = {
-      {1, "A1", "Stoerung", "", "UA1  Stoerung" + Blanks(22) + "Stoerung" + Blanks(22 + 8) + "X"},
+      {1, "A1", "Stoerung", "", "UA1  Stoerung" + B(22) + "Stoerung" + B(22 + 8) + "X"},
       {2, "B234", bez30.c_str(), "12345678", "SB234" + bez30 + bez30 + "12345678X"},
-      {0, "C", "", "abc", "SC   " + Blanks(60) + "     abcX"},
-      {-1, "D", "x", "ABCDEFGHI", "SD   x" + Blanks(29) + "x" + Blanks(29) + "ABCDEFGHX"},
+      {0, "C", "", "abc", "SC   " + B(60) + "     abcX"},
+      {-1, "D", "x", "ABCDEFGHI", "SD   x" + B(29) + "x" + B(29) + "ABCDEFGHX"},
       // A text of 10 characters runs one place past the "X" over its ninth.
-      {1, "E", "y", "ABCDEFGHIJ", "UE   y" + Blanks(29) + "y" + Blanks(29) + "ABCDEFGHXJ"},
+      {1, "E", "y", "ABCDEFGHIJ", "UE   y" + B(29) + "y" + B(29) + "ABCDEFGHXJ"},
   };
   for (const Case& c : cases) {
     UbgRow row{};
@@ -49,15 +50,7 @@ TEST(UbgBody, LayoutForFittingAndOverlongValues) {
     EXPECT_EQ(std::string(msg.body), c.body) << c.ubg;
     EXPECT_EQ(msg.body[256], ' ');
     // What the writer does not print follows the body text unchanged.
-    EXPECT_STREQ(msg.kind, "NEU");
-    EXPECT_STREQ(msg.bde, "BDE  ");
-    EXPECT_STREQ(msg.action, "LOE");
-    EXPECT_STREQ(msg.table, "UBG");
-    EXPECT_EQ(std::string(msg.field8), Blanks(8));
-    EXPECT_EQ(std::string(msg.key), Blanks(12));
-    EXPECT_EQ(std::string(msg.field5), Blanks(5));
-    EXPECT_EQ(std::string(msg.field10), Blanks(10));
-    EXPECT_EQ(std::string(msg.field15, 15), std::string(15, '\0'));
+    ExpectMessageFields(msg, {.kind = "NEU", .action = "LOE", .table = "UBG"});
     EXPECT_STREQ(msg.date, "20240307");
     EXPECT_STREQ(msg.time, "090502");
     EXPECT_STREQ(msg.marker, "M1");
@@ -65,11 +58,10 @@ TEST(UbgBody, LayoutForFittingAndOverlongValues) {
   }
 }
 
-class UbgDownloadTest : public ::testing::Test {
+class UbgDownloadTest : public DownloadTest {
  protected:
   void SetUp() override {
-    tree_.Connect();
-    Msg_Init(FMSG | SMSG | DMSG, MSG_FILE_PATH);
+    DownloadTest::SetUp();
     AddTerminalGroups(tree_);
   }
   void Insert(const std::string& values) {
@@ -78,22 +70,12 @@ class UbgDownloadTest : public ::testing::Test {
         "UbgSta, UbgErf) VALUES " +
         values);
   }
-  // Action code and marker of a reason, "gone" when it no longer exists.
-  std::string Marks(const char* code) {
-    auto rows = tree_.Query(std::string("SELECT UbgDna, UbgDwn FROM Kvs521Ubg WHERE UbgUbg='") +
-                            code + "'");
-    return rows.empty() ? "gone" : rows[0][0] + "/" + rows[0][1];
-  }
+  // Action code and marker of a reason, "<gone>" when it no longer exists.
+  std::string Marks(const char* code) { return RowMarks("Kvs521Ubg", "Ubg", "UbgUbg", code); }
   // A marked reason as the download cursor delivers it.
   UbgRow Fetched(const char* marker) {
-    UbgRow row{};
-    EXPECT_EQ(Ubg_OpenDnl(marker), 0);
-    EXPECT_EQ(Ubg_FetchDnl(&row), 0);
-    EXPECT_EQ(Ubg_CloseDnl(), 0);
-    return row;
+    return FetchedRow(Ubg_OpenDnl, Ubg_FetchDnl, Ubg_CloseDnl, marker);
   }
-  std::vector<std::string> Log() { return LogEntries(tree_.log()); }
-  TestTree tree_;
 };
 
 TEST_F(UbgDownloadTest, SendsMarkedReasonsByAreaAndReleasesThem) {
@@ -109,17 +91,15 @@ TEST_F(UbgDownloadTest, SendsMarkedReasonsByAreaAndReleasesThem) {
   auto rec = [](const char* action, const std::string& body) {
     return SentRecord{"UBG", "240307", "090502", action, body};
   };
-  std::vector<SentRecord> group1 = {
-      rec("NEU", "SA2  Eins" + Blanks(26) + "Eins" + Blanks(34) + "X")};
-  std::vector<SentRecord> group2 = {
-      rec("AEN", "UA1  Zwei" + Blanks(26) + "Zwei" + Blanks(26) + "      T1X"),
-      rec("LOE", "UA3  Weg" + Blanks(27) + "Weg" + Blanks(35) + "X")};
+  std::vector<SentRecord> group1 = {rec("NEU", "SA2  Eins" + B(26) + "Eins" + B(34) + "X")};
+  std::vector<SentRecord> group2 = {rec("AEN", "UA1  Zwei" + B(26) + "Zwei" + B(26) + "      T1X"),
+                                    rec("LOE", "UA3  Weg" + B(27) + "Weg" + B(35) + "X")};
   EXPECT_EQ(SentRecords(tree_, 1), group1);
   EXPECT_EQ(SentRecords(tree_, 2), group2);
 
   EXPECT_EQ(Marks("A1"), "<NULL>/<NULL>");
   EXPECT_EQ(Marks("A2"), "<NULL>/<NULL>");
-  EXPECT_EQ(Marks("A3"), "gone");
+  EXPECT_EQ(Marks("A3"), "<gone>");
   EXPECT_EQ(Marks("A4"), "NEU/M2");
   EXPECT_EQ(Marks("A5"), "NEU/M1");  // not sent: stays for the next run
   EXPECT_EQ(Marks("A6"), "<NULL>/<NULL>");
@@ -134,14 +114,7 @@ TEST_F(UbgDownloadTest, SendsMarkedReasonsByAreaAndReleasesThem) {
 }
 
 TEST_F(UbgDownloadTest, NothingMarkedOrNoTable) {
-  EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M1"), 0);
-  EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl1.buf"));
-  EXPECT_TRUE(Log().empty());
-
-  tree_.Exec("DROP TABLE Kvs521Ubg");
-  EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M1"), -942);
-  std::vector<std::string> log = {"Ubg_Dnl|fehlerhafte Ubg_OpenDnl|-942"};
-  EXPECT_EQ(Log(), log);
+  ExpectNothingMarkedThenNoTable(Ubg_Dnl, "Kvs521Ubg", "Ubg_Dnl|fehlerhafte Ubg_OpenDnl|-942");
 }
 
 TEST_F(UbgDownloadTest, ReleaseActsOnlyOnTheReasonAsItWasSent) {
@@ -150,15 +123,15 @@ TEST_F(UbgDownloadTest, ReleaseActsOnlyOnTheReasonAsItWasSent) {
     const char* marker_now;
     int32_t rc;
     const char* after;
-  } cases[] = {{"LOE", "M1", 0, "gone"},
+  } cases[] = {{"LOE", "M1", 0, "<gone>"},
                {"NEU", "M1", DNL_LEFT_MARKED, "NEU/M1"},  // changed since it was sent
                {"LOE", "M2", DNL_LEFT_MARKED, "LOE/M2"},  // marked for another run
-               {"LOE", "", 0, "LOE/<NULL>"}};              // not marked any more: left be
+               {"LOE", "", 0, "LOE/<NULL>"}};             // not marked any more: left be
   for (const Case& c : cases) {
     Insert("('R1', 1, 'FB01', 'x', NULL, 'LOE', 'M1', 0, NULL)");
     UbgRow row = Fetched("M1");
-    tree_.Exec(std::string("UPDATE Kvs521Ubg SET UbgDna='") + c.action_now + "', UbgDwn=" +
-               (*c.marker_now ? std::string("'") + c.marker_now + "'" : "NULL"));
+    tree_.Exec(std::string("UPDATE Kvs521Ubg SET UbgDna='") + c.action_now +
+               "', UbgDwn=" + (*c.marker_now ? std::string("'") + c.marker_now + "'" : "NULL"));
     EXPECT_EQ(Ubg_Frei(row), c.rc) << c.action_now << c.marker_now;
     EXPECT_EQ(Marks("R1"), c.after) << c.action_now << c.marker_now;
     tree_.Exec("DELETE FROM Kvs521Ubg");
@@ -170,12 +143,8 @@ TEST_F(UbgDownloadTest, ReleaseActsOnlyOnTheReasonAsItWasSent) {
 
 TEST_F(UbgDownloadTest, ReasonDeletedBeforeItsReleaseIsLeftAlone) {
   Insert("('R1', 1, 'FB01', 'x', NULL, 'NEU', 'M1', 0, NULL)");
-  UbgRow row = Fetched("M1");
-  tree_.Exec("DELETE FROM Kvs521Ubg WHERE UbgUbg='R1'");
-  EXPECT_EQ(Ubg_Frei(row), 1403);
-  EXPECT_EQ(Marks("R1"), "gone");
-  std::vector<std::string> log = {"UbgDnl|Fehler bei Ubg_PKeyRead|1403"};
-  EXPECT_EQ(Log(), log);
+  ExpectReleaseOfDeletedRow(Ubg_Frei, Fetched("M1"), "Kvs521Ubg",
+                            "UbgDnl|Fehler bei Ubg_PKeyRead|1403");
 }
 
 TEST_F(UbgDownloadTest, RefusedReleaseKeepsTheRowMarked) {
@@ -187,11 +156,8 @@ TEST_F(UbgDownloadTest, RefusedReleaseKeepsTheRowMarked) {
                {"UPDATE", "AEN", "UbgDnl|Fehler bei Ubg_PKeyUpd|<0"}};
   for (const Case& c : cases) {
     Insert(std::string("('R1', 1, 'FB01', 'x', NULL, '") + c.action + "', 'M1', 0, NULL)");
-    RefuseChanges(tree_, "Kvs521Ubg");
-    EXPECT_EQ(Ubg_Dnl("20240307", "090502", "M1"), 0) << c.op;
-    EXPECT_EQ(Marks("R1"), std::string(c.action) + "/M1");
-    EXPECT_EQ(NegativeAsLt0(Log().back()), c.entry);
-    AllowChanges(tree_, "Kvs521Ubg");
+    ExpectDownloadWithChangesRefused(Ubg_Dnl, "Kvs521Ubg", c.entry);
+    EXPECT_EQ(Marks("R1"), std::string(c.action) + "/M1") << c.op;
     tree_.Exec("DELETE FROM Kvs521Ubg");
   }
   EXPECT_EQ(SentRecords(tree_, 1).size(), 2u);  // sent all the same

@@ -1,0 +1,150 @@
+// What the download tests of the single tables share: a fixture with a test
+// tree and the log on, the action code and marker of one row, the one row a
+// download cursor delivers, the message fields a table's writer fills besides
+// the body, and the two ways a download finds nothing to do.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "db/sql.h"
+#include "run/download_main.h"
+#include "sendbuf/snddnl.h"
+#include "tests/test_env.h"
+#include "tests/ubg_prv_records.h"
+
+// The message fields a writer fills besides the body; blanks where the table
+// leaves a field alone.
+struct MessageFields {
+  const char* kind;  // "NEU", or "WDH" for a repeat
+  const char* action;
+  const char* table;
+  std::string field8 = std::string(8, ' ');
+  std::string key = std::string(12, ' ');
+  std::string field5 = std::string(5, ' ');
+  std::string field10 = std::string(10, ' ');
+};
+
+// Checks them, the fixed "BDE  " and the fifteen zero bytes no writer fills.
+inline void ExpectMessageFields(const DownloadMessage& m, const MessageFields& want) {
+  EXPECT_STREQ(m.kind, want.kind);
+  EXPECT_STREQ(m.bde, "BDE  ");
+  EXPECT_STREQ(m.action, want.action);
+  EXPECT_STREQ(m.table, want.table);
+  EXPECT_EQ(std::string(m.field8), want.field8);
+  EXPECT_EQ(std::string(m.key), want.key);
+  EXPECT_EQ(std::string(m.field5), want.field5);
+  EXPECT_EQ(std::string(m.field10), want.field10);
+  EXPECT_EQ(std::string(m.field15, 15), std::string(15, '\0'));
+}
+
+// The one row a download cursor delivers for marker.
+template <class Row>
+Row FetchedRow(int32_t (*open)(const char*), int32_t (*fetch)(Row*), int32_t (*close)(),
+               const char* marker) {
+  Row row{};
+  EXPECT_EQ(open(marker), 0);
+  EXPECT_EQ(fetch(&row), 0);
+  EXPECT_EQ(close(), 0);
+  return row;
+}
+
+// Cost-centre assignments around today: ENDS_TODAY (K1) ends today,
+// ENDS_TMRW (K2) tomorrow, STARTS_TMR (K3) starts tomorrow, OPEN (K4) has
+// no end, and TWO has two open ones (K5, K6).
+inline void AddCostCentreValidities(const TestTree& tree) {
+  auto day = [](int d) { return std::string("'").append(DateText(d)).append("'"); };
+  const std::string today = day(0), tomorrow = day(1), yesterday = day(-1);
+  tree.Exec(
+      "INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES "
+      "('ENDS_TODAY', " +
+      yesterday + ", " + today +
+      ", 'K1'),"
+      "('ENDS_TMRW', " +
+      yesterday + ", " + tomorrow +
+      ", 'K2'),"
+      "('STARTS_TMR', " +
+      tomorrow +
+      ", NULL, 'K3'),"
+      "('OPEN', " +
+      today +
+      ", NULL, 'K4'),"
+      "('TWO', " +
+      yesterday +
+      ", NULL, 'K5'),"
+      "('TWO', " +
+      today + ", NULL, 'K6')");
+}
+
+// The end of a download cursor: the fetch after the last row reports
+// SQL_NOTFOUND and leaves row as it was; then the cursor closes.
+template <class Row>
+void ExpectCursorEnd(int32_t (*fetch)(Row*), int32_t (*close)(), Row* row) {
+  const Row before = *row;
+  EXPECT_EQ(fetch(row), SQL_NOTFOUND);
+  EXPECT_EQ(memcmp(row, &before, sizeof before), 0);
+  EXPECT_EQ(close(), 0);
+}
+
+// A test tree connected (the tree turns every kind of log entry on).
+class DownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override { tree_.Connect(); }
+
+  std::vector<std::string> Log() const { return LogEntries(tree_.log()); }
+
+  // "action/marker" of the row of table (columns named prefix...) whose
+  // key_col is key; "<gone>" when there is none.
+  std::string RowMarks(const std::string& table, const std::string& prefix,
+                       const std::string& key_col, const std::string& key) const {
+    auto rows = tree_.Query("SELECT " + prefix + "Dna, " + prefix + "Dwn FROM " + table +
+                            " WHERE " + key_col + " = '" + key + "'");
+    return rows.empty() ? "<gone>" : rows[0][0] + "/" + rows[0][1];
+  }
+
+  // A download with nothing marked writes no file and no log entry; without
+  // its table it ends with the database's code and the one entry open_entry
+  // ("function|message|code").
+  void ExpectNothingMarkedThenNoTable(int32_t (*dnl)(const char*, const char*, const char*),
+                                      const std::string& table, const std::string& open_entry) {
+    EXPECT_EQ(dnl("20240307", "090502", "M1"), 0);
+    EXPECT_FALSE(FileExists(tree_.buff() + "/SndDnl1.buf"));
+    EXPECT_TRUE(Log().empty());
+
+    tree_.Exec("DROP TABLE " + table);
+    EXPECT_EQ(dnl("20240307", "090502", "M1"), -942);
+    std::vector<std::string> want = {open_entry};
+    EXPECT_EQ(Log(), want);
+  }
+
+  // A row deleted after the cursor delivered it: its release (frei) finds
+  // nothing (1403), writes the one entry and brings nothing back.
+  template <class Row>
+  void ExpectReleaseOfDeletedRow(int32_t (*frei)(Row), const Row& row, const std::string& table,
+                                 const std::string& entry) {
+    tree_.Exec("DELETE FROM " + table);
+    EXPECT_EQ(frei(row), 1403);
+    EXPECT_EQ(tree_.Value("SELECT count(*) FROM " + table), "0");
+    std::vector<std::string> want = {entry};
+    EXPECT_EQ(Log(), want);
+  }
+
+  // A download of marker M1 while table refuses every change: it sends all
+  // the same and ends with 0; its last log entry (a negative code as "<0")
+  // is entry. The table takes changes again afterwards.
+  void ExpectDownloadWithChangesRefused(int32_t (*dnl)(const char*, const char*, const char*),
+                                        const std::string& table, const std::string& entry) {
+    RefuseChanges(tree_, table);
+    EXPECT_EQ(dnl("20240307", "090502", "M1"), 0);
+    auto log = Log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(NegativeAsLt0(log.back()), entry);
+    AllowChanges(tree_, table);
+  }
+
+  TestTree tree_;
+};
