@@ -23,7 +23,8 @@
 # changed. Tests run with CTest, -j2, stopping at the first failure; the
 # failed tests run once more, and a fault counts as caught only when they
 # fail again (or when the tests do not end within MUTANT_TIMEOUT seconds,
-# default 900). The man-page, configure and package tests are left out
+# default 900); when they pass, the first failure was one of chance and
+# every test runs once more without stopping, judged the same way. The man-page, configure and package tests are left out
 # (they do not run the program's code). --pg also runs every database test
 # on a PostgreSQL server of its own (scripts/pg-server.sh), as CI does.
 #
@@ -134,6 +135,11 @@ run_tests() {
   (cd "$build" && timeout "$timeout_s" ctest -j2 --stop-on-failure --timeout 300 \
     -E '^(man\.|configure\.|package\.)' >"$1" 2>&1)
 }
+# Every test, not stopping at a failure (after a failure of chance).
+run_all() {
+  (cd "$build" && timeout "$timeout_s" ctest -j2 --timeout 300 \
+    -E '^(man\.|configure\.|package\.)' >"$1" 2>&1)
+}
 # The tests that failed, once more: 0 when they fail again (a test that
 # fails only now and then proves nothing about a fault).
 failed_again() {
@@ -177,6 +183,13 @@ one() {  # file find put what
       first=$(grep -m1 -E 'Test +#[0-9]+: .*\*\*\*(Failed|Exception|Timeout)' "$log/$n-test.txt" |
         sed -E 's/.*Test +#[0-9]+: ([^ ]+).*/\1/')
       if failed_again "$log/$n-rerun.txt"; then
+        verdict="caught${first:+ by $first}"
+        caught=$((caught + 1))
+      elif ! run_all "$log/$n-all.txt" && failed_again "$log/$n-rerun2.txt"; then
+        # The first failure was one of chance; the tests it stopped before
+        # caught the fault.
+        first=$(grep -m1 -E 'Test +#[0-9]+: .*\*\*\*(Failed|Exception|Timeout)' "$log/$n-all.txt" |
+          sed -E 's/.*Test +#[0-9]+: ([^ ]+).*/\1/')
         verdict="caught${first:+ by $first}"
         caught=$((caught + 1))
       else
