@@ -40,9 +40,7 @@ TEST(SendBufferFaultTest, APartialRecordIsCutOffOrEndsTheFileForTheRun) {
   const TableCase& c = ReleasingTables()[4];  // interruption reasons
   for (bool cut_fails : {false, true}) {
     SCOPED_TRACE(cut_fails ? "the cut fails" : "the cut succeeds");
-    TestTree tree;
-    tree.CreateDb();
-    AddTerminalGroups(tree);
+    GroupsTree tree;
     for (int i = 1; i <= 3; ++i) c.Insert(tree, c.Key(i), "M1", "AEN");
     c.Insert(tree, c.Key(4), "M1", "AEN", "Name", "FB02");  // terminal group 2
     FaultFs fs;
@@ -96,9 +94,7 @@ TEST(SendBufferFaultTest, TheNextRunCutsOffAPartOfARecordBeforeItAppends) {
   const TableCase& c = ReleasingTables()[4];  // interruption reasons
   for (bool cut_fails : {false, true}) {
     SCOPED_TRACE(cut_fails ? "the cut fails" : "the cut succeeds");
-    TestTree tree;
-    tree.CreateDb();
-    AddTerminalGroups(tree);
+    GroupsTree tree;
     // A whole record, then the first 100 bytes of the next.
     const std::string before = std::string(SND_RECORD_LEN, 'A') + "$" + std::string(99, 'B');
     WriteFileBytes(tree.buff() + "/SndDnl1.buf", before);
@@ -137,9 +133,7 @@ TEST(SendBufferFaultTest, AGroupOverTwoFilesIsOnTheDiskBeforeItsCommit) {
   const TableCase& c = ReleasingTables()[4];  // interruption reasons
   for (bool sync_fails : {false, true}) {
     SCOPED_TRACE(sync_fails ? "the sync at the switch fails" : "every sync succeeds");
-    TestTree tree;
-    tree.CreateDb();
-    AddTerminalGroups(tree);
+    GroupsTree tree;
     c.Insert(tree, c.Key(1), "M1", "AEN", "Name", "FB01");
     c.Insert(tree, c.Key(2), "M1", "AEN", "Name", "FB02");
     c.Insert(tree, c.Key(3), "M1", "AEN", "Name", "FB01");
@@ -183,9 +177,7 @@ class OpenFaultTest : public ::testing::TestWithParam<TableCase> {};
 TEST_P(OpenFaultTest, TheRowStaysMarkedAndTheNextRecordOpensTheFileAgain) {
   const TableCase& c = GetParam();
   const bool stops = std::string(c.record) == "APK";
-  TestTree tree;
-  tree.CreateDb();
-  AddTerminalGroups(tree);
+  GroupsTree tree;
   for (int i = 1; i <= 3; ++i) c.Insert(tree, c.Key(i), "M1", "AEN");
   {
     FaultFs fs;
@@ -221,9 +213,7 @@ INSTANTIATE_TEST_SUITE_P(EveryTable, OpenFaultTest, ::testing::ValuesIn(Releasin
 // A log that cannot be opened: each entry goes to stderr instead, counted as
 // unwritten, and the run ends with the status of a run that logged a failure.
 TEST(LogOpenFaultTest, EntriesGoToStderrAndTheRunSaysSo) {
-  TestTree tree;
-  tree.CreateDb();
-  AddTerminalGroups(tree);
+  GroupsTree tree;
   const TableCase& c = ReleasingTables()[4];
   c.Insert(tree, c.Key(1), "M1", "AEN", "Name", "FB99");  // served by no terminal group
   const int32_t unwritten = Msg_Unwritten();

@@ -29,9 +29,7 @@ TableDnl DownloadOf(const char* keyword) {
 
 // Two downloads in one process, as an update-request run makes them.
 TEST(FrameRunTest, EachDownloadCountsItsOwnRecordsAndReadsTheTerminalsAfresh) {
-  TestTree tree;
-  tree.CreateDb();
-  AddTerminalGroups(tree);
+  GroupsTree tree;
   const TableCase& c = ReleasingTables()[4];  // interruption reasons
   c.Insert(tree, c.Key(1), "M1", "AEN");
   c.Insert(tree, c.Key(2), "M1", "AEN");
@@ -68,9 +66,7 @@ TEST(FrameRunTest, EachDownloadCountsItsOwnRecordsAndReadsTheTerminalsAfresh) {
 // Rows whose records were written but whose releases failed stay marked
 // and count as left marked, not as released.
 TEST(FrameRunTest, RowsTheirReleasesLeaveMarkedAreNotCountedAsReleased) {
-  TestTree tree;
-  tree.CreateDb();
-  AddTerminalGroups(tree);
+  GroupsTree tree;
   const TableCase& c = ReleasingTables()[4];
   c.Insert(tree, c.Key(1), "M1", "AEN");
   c.Insert(tree, c.Key(2), "M1", "LOE");
@@ -97,9 +93,7 @@ TEST(FrameRunTest, RowsTheirReleasesLeaveMarkedAreNotCountedAsReleased) {
 // A group that has been open for its time ends with the row that finds it
 // so, however few rows it holds.
 TEST(FrameRunTest, AGroupEndsWhenItHasBeenOpenLongEnough) {
-  TestTree tree;
-  tree.CreateDb();
-  AddTerminalGroups(tree);
+  GroupsTree tree;
   const TableCase& c = ReleasingTables()[4];
   for (int i = 1; i <= 3; ++i) c.Insert(tree, c.Key(i), "M1", "AEN");
   Dnl_SetGroup(1000, 20);
@@ -125,9 +119,7 @@ TEST(FrameRunTest, AGroupEndsWhenItHasBeenOpenLongEnough) {
 // The send-buffer files: held by this program alone while it writes them,
 // created when missing, and never opened through a link at their name.
 TEST(FrameRunTest, SendBufferFilesAreOpenedExclusivelyAndNotThroughALink) {
-  TestTree tree;
-  tree.CreateDb();
-  AddTerminalGroups(tree);
+  GroupsTree tree;
   const TableCase& c = ReleasingTables()[4];
   c.Insert(tree, c.Key(1), "M1", "AEN");
   c.Insert(tree, c.Key(2), "M1", "AEN", "Name", "FB02");

@@ -34,6 +34,14 @@ inline void AddTerminalGroups(const TestTree& tree) {
       "(1, '10.0.0.1', '3001', 'FB01', 'FB01'), (2, '10.0.0.2', '3002', 'FB02', 'FB03')");
 }
 
+// A test database with those two terminal groups.
+struct GroupsTree : TestTree {
+  GroupsTree() {
+    CreateDb();
+    AddTerminalGroups(*this);
+  }
+};
+
 // Makes a table refuse every change, the same way on every database: its rows
 // move to TABLE_ro and a view that cannot be changed takes its name.
 inline void RefuseChanges(const TestTree& tree, const std::string& table) {
