@@ -201,8 +201,8 @@ void Msg_Write(const LogEntry* entry) {
   ok = ok && OpenHeld(g_file_name, true, &f) == 0;
   int64_t end = 0;
   size_t done = 0;
-  ok = ok && Plat_SeekEnd(f, &end) == 0 &&
-       Plat_Write(f, text, static_cast<size_t>(len), &done) == 0;
+  ok =
+      ok && Plat_SeekEnd(f, &end) == 0 && Plat_Write(f, text, static_cast<size_t>(len), &done) == 0;
   if (ok && (kind & DMSG)) {
     if (entry->Data != nullptr && entry->DataLength > 0)
       ok = Plat_Write(f, entry->Data, entry->DataLength, &done) == 0;

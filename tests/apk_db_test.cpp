@@ -11,8 +11,8 @@
 #include "db/apk.h"
 #include "db/sql.h"
 #include "support/platform.h"
-#include "tests/order_test_rows.h"
 #include "tests/download_kit.h"
+#include "tests/order_test_rows.h"
 #include "tests/test_env.h"
 #include "tests/test_server.h"
 
