@@ -46,6 +46,11 @@ struct Torn {
 Torn g_torn[64];
 int g_torn_used = 0;
 
+void MarkTorn(int32_t file, int32_t err) {
+  if (g_torn_used < static_cast<int>(sizeof g_torn / sizeof g_torn[0]))
+    g_torn[g_torn_used++] = {file, err};
+}
+
 int32_t TornError(int32_t file) {
   for (int i = 0; i < g_torn_used; ++i)
     if (g_torn[i].file == file) return g_torn[i].err;
@@ -126,15 +131,14 @@ int32_t OpenFile(int32_t number) {
   // not released. The part is cut off before anything is appended, so that
   // every record starts at a multiple of the record length. A file whose
   // part cannot be cut off gets no record in this run.
-  const int64_t part = end % SND_RECORD_LEN;
-  if (part != 0 && own_part && end == before.size) {
+  if (own_part && end == before.size) {  // unchanged since it was looked at
+    const int64_t part = end % SND_RECORD_LEN;
     err = Plat_Truncate(f, end - part);
     if (err == 0) err = Plat_DataSync(f);
     if (err != 0) {
       Plat_Close(f);
       Msg_Report("SetEndOfFile", "Datei kuerzen", err);
-      if (g_torn_used < static_cast<int>(sizeof g_torn / sizeof g_torn[0]))
-        g_torn[g_torn_used++] = {number, err};
+      MarkTorn(number, err);
       return -1;
     }
     Msg_Report("SetEndOfFile", "Satzrest abgeschnitten", static_cast<int32_t>(part));
@@ -169,8 +173,7 @@ int32_t Append(const char* rec, size_t len) {
   Msg_Report("WrittenFile", "", err);
   if (cut != 0) {
     Msg_Report("SetEndOfFile", "Datei kuerzen", cut);
-    if (g_torn_used < static_cast<int>(sizeof g_torn / sizeof g_torn[0]))
-      g_torn[g_torn_used++] = {g_current, cut};
+    MarkTorn(g_current, cut);
     CloseCurrent();  // the records before it are synced as at any switch
   }
   return -1;
