@@ -167,6 +167,11 @@ int32_t Sql_Join(SqlSavepoint* sp) {
 
 int32_t Sql_Leave(SqlSavepoint* sp, bool keep) {
   if (g_depth > 0) --g_depth;
+  // Inside a unit of work on a server (a statement costs a round trip), a
+  // kept savepoint is not released: the unit's commit or rollback ends it,
+  // and a later savepoint of the same name is the one its rollback goes to.
+  DbBackend* be = Db_Backend();
+  if (keep && g_unit && be && be->UndoesFailedStatement()) return SQL_OK;
   if (keep) return Keep(&sp->rollback, &sp->release);
   Sql_Exec(&sp->rollback, nullptr, 0);
   return SQL_OK;

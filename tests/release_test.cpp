@@ -235,4 +235,47 @@ TEST(OperationReleaseTest, TheCountAndTheReleaseStandOrFallTogether) {
   EXPECT_EQ(tree.Value("SELECT ApkAfo FROM Kvs501Apk"), "4");  // +1 and -1
 }
 
+// Within one group, a count the database refuses undoes its own operation's
+// release only: the operations before and after it in the group stay
+// released, with their orders' counts.
+TEST(OperationReleaseTest, ARefusedCountUndoesOnlyItsOwnOperationInTheGroup) {
+  TestTree tree;
+  tree.CreateDb();
+  AddTerminalGroups(tree);
+  const TableCase& c = ReleasingTables()[1];
+  const std::string orders[] = {"000000002001", "000000002002", "000000002003"};
+  for (const std::string& order : orders) {
+    tree.Exec("INSERT INTO Kvs501Apk (ApkApk, ApkFbe, ApkAfo) VALUES ('" + order + "', 'FB01', 0)");
+    c.Insert(tree, order + "00010", "M1", "NEU");
+  }
+  const std::string refused = "OLD.ApkApk = '" + orders[1] + "'";
+  if (Test_OnServer()) {
+    tree.Exec(
+        "CREATE FUNCTION vk_refuse() RETURNS trigger AS 'BEGIN RAISE EXCEPTION ''refused''; "
+        "END' LANGUAGE plpgsql");
+    tree.Exec("CREATE TRIGGER refuse BEFORE UPDATE ON Kvs501Apk FOR EACH ROW WHEN (" + refused +
+              ") EXECUTE FUNCTION vk_refuse()");
+  } else {
+    tree.Exec("CREATE TRIGGER refuse BEFORE UPDATE ON Kvs501Apk WHEN " + refused +
+              " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+  }
+  const int32_t rows = Dnl_GroupRows(), ms = Dnl_GroupMs();
+  Dnl_SetGroup(10, 60000);  // the three operations in one group
+  const char* args[] = {"velmarkon", "M1", "Kvs504App"};
+  dbCommit();
+  EXPECT_EQ(Download_Main(3, args, &kProgramEntries), EXIT_FAILURES_LOGGED);
+  Dnl_SetGroup(rows, ms);
+  std::vector<std::string> log;
+  for (const std::string& e : LogEntries(tree.log())) log.push_back(NegativeAsLt0(e));
+  EXPECT_EQ(log, std::vector<std::string>{"APP_Frei|Fehler bei Apk_PKeyUpd|<0"});
+  const char* marks[] = {"<NULL>/<NULL>", "M1/NEU", "<NULL>/<NULL>"};
+  const char* counts[] = {"1", "0", "1"};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(c.Marks(tree, orders[i] + "00010"), marks[i]) << orders[i];
+    EXPECT_EQ(tree.Value("SELECT ApkAfo FROM Kvs501Apk WHERE ApkApk = '" + orders[i] + "'"),
+              counts[i])
+        << orders[i];
+  }
+}
+
 }  // namespace
