@@ -10,7 +10,7 @@
 #include "support/sql_script.h"
 
 #ifdef VK_HAVE_ODBC
-#include "db/backend/odbc_headers.h"
+#include "tools/odbc_text.h"
 #endif
 
 void Bench_Die(const std::string& what) {
@@ -109,33 +109,21 @@ class SqliteDb final : public BenchDb {
 
 #ifdef VK_HAVE_ODBC
 
-SQLCHAR* Text(const std::string& s) {
-  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
-}
-
-std::string Diag(SQLSMALLINT type, SQLHANDLE h) {
-  SQLCHAR state[6] = "", msg[512] = "";
-  SQLINTEGER native = 0;
-  SQLSMALLINT len = 0;
-  SQLGetDiagRec(type, h, 1, state, &native, msg, sizeof msg, &len);
-  return std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(msg);
-}
-
 class OdbcDb final : public BenchDb {
  public:
   OdbcDb(const std::string& conn, bool autocommit) : autocommit_(autocommit) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
     SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
-    SQLRETURN r = SQLDriverConnect(dbc_, nullptr, Text(conn), SQL_NTS, nullptr, 0, nullptr,
+    SQLRETURN r = SQLDriverConnect(dbc_, nullptr, OdbcText(conn), SQL_NTS, nullptr, 0, nullptr,
                                    SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(r))
-      Bench_Die("cannot connect (" + conn + "): " + Diag(SQL_HANDLE_DBC, dbc_));
+      Bench_Die("cannot connect (" + conn + "): " + OdbcDiag(SQL_HANDLE_DBC, dbc_));
     Run("set client_encoding to 'UTF8'", nullptr);
     if (!autocommit_) {
       r = SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT,
                             reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
-      if (!SQL_SUCCEEDED(r)) Bench_Die("manual commit: " + Diag(SQL_HANDLE_DBC, dbc_));
+      if (!SQL_SUCCEEDED(r)) Bench_Die("manual commit: " + OdbcDiag(SQL_HANDLE_DBC, dbc_));
     }
   }
 
@@ -163,8 +151,8 @@ class OdbcDb final : public BenchDb {
   void PrepareUpdate(const std::string& sql) override {
     if (update_) SQLFreeHandle(SQL_HANDLE_STMT, update_);
     SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &update_);
-    if (!SQL_SUCCEEDED(SQLPrepare(update_, Text(sql), SQL_NTS)))
-      Bench_Die("prepare failed: " + Diag(SQL_HANDLE_STMT, update_) + " in " + sql);
+    if (!SQL_SUCCEEDED(SQLPrepare(update_, OdbcText(sql), SQL_NTS)))
+      Bench_Die("prepare failed: " + OdbcDiag(SQL_HANDLE_STMT, update_) + " in " + sql);
   }
 
   void RunUpdate(const char* const* values, int n) override {
@@ -173,10 +161,10 @@ class OdbcDb final : public BenchDb {
       SQLRETURN r = SQLBindParameter(update_, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
                                      SQL_C_CHAR, SQL_VARCHAR, 30, 0,
                                      const_cast<char*>(values[i] ? values[i] : ""), 0, &ind_[i]);
-      if (!SQL_SUCCEEDED(r)) Bench_Die("bind failed: " + Diag(SQL_HANDLE_STMT, update_));
+      if (!SQL_SUCCEEDED(r)) Bench_Die("bind failed: " + OdbcDiag(SQL_HANDLE_STMT, update_));
     }
     if (!SQL_SUCCEEDED(SQLExecute(update_)))
-      Bench_Die("update failed: " + Diag(SQL_HANDLE_STMT, update_));
+      Bench_Die("update failed: " + OdbcDiag(SQL_HANDLE_STMT, update_));
     SQLLEN count = 0;
     SQLRowCount(update_, &count);
     if (count != 1) Bench_Die("a floor's update did not find its row");
@@ -186,7 +174,7 @@ class OdbcDb final : public BenchDb {
 
   void Commit() override {
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT)))
-      Bench_Die("commit failed: " + Diag(SQL_HANDLE_DBC, dbc_));
+      Bench_Die("commit failed: " + OdbcDiag(SQL_HANDLE_DBC, dbc_));
   }
 
  private:
@@ -198,26 +186,13 @@ class OdbcDb final : public BenchDb {
   bool Run(const std::string& sql, std::vector<std::vector<std::string>>* rows, std::string* why) {
     SQLHSTMT st = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &st);
-    SQLRETURN r = SQLExecDirect(st, Text(sql), SQL_NTS);
+    SQLRETURN r = SQLExecDirect(st, OdbcText(sql), SQL_NTS);
     if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) {
-      *why = Diag(SQL_HANDLE_STMT, st);
+      *why = OdbcDiag(SQL_HANDLE_STMT, st);
       SQLFreeHandle(SQL_HANDLE_STMT, st);
       return false;
     }
-    SQLSMALLINT ncols = 0;
-    if (rows) SQLNumResultCols(st, &ncols);
-    while (ncols > 0 && SQL_SUCCEEDED(SQLFetch(st))) {
-      std::vector<std::string> row;
-      for (SQLSMALLINT i = 1; i <= ncols; ++i) {
-        char buf[256];
-        SQLLEN ind = 0;
-        if (!SQL_SUCCEEDED(
-                SQLGetData(st, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR, buf, sizeof buf, &ind)))
-          buf[0] = '\0';
-        row.push_back(ind == SQL_NULL_DATA ? "" : buf);
-      }
-      rows->push_back(row);
-    }
+    if (rows) OdbcReadRows(st, rows, "");
     SQLFreeHandle(SQL_HANDLE_STMT, st);
     return true;
   }

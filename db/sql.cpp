@@ -64,6 +64,17 @@ int32_t CommitNow(DbBackend* be) {
   return rc;
 }
 
+// Runs st with its inputs through the back end's step (execute or open).
+int32_t Run(SqlStmt* st, const HostVar* in, int nin,
+            int32_t (DbBackend::*step)(SqlStmt*, const HostVar*, int)) {
+  int32_t rc;
+  DbBackend* be = Ready(st, &rc);
+  if (!be) return rc;
+  rc = (be->*step)(st, in, nin);
+  NoteBusy(be, rc);
+  return rc;
+}
+
 }  // namespace
 
 SqlStmt::SqlStmt(const char* t) : text(t), kind(KindOf(t)), next(g_first) { g_first = this; }
@@ -81,12 +92,7 @@ SqlStmt::~SqlStmt() {
 SqlStmt* Sql_FirstStmt() { return g_first; }
 
 int32_t Sql_Exec(SqlStmt* st, const HostVar* in, int nin) {
-  int32_t rc;
-  DbBackend* be = Ready(st, &rc);
-  if (!be) return rc;
-  rc = be->Execute(st, in, nin);
-  NoteBusy(be, rc);
-  return rc;
+  return Run(st, in, nin, &DbBackend::Execute);
 }
 
 int32_t Sql_SelectInto(SqlStmt* st, const HostVar* in, int nin, const HostVar* out, int nout) {
@@ -102,12 +108,7 @@ int32_t Sql_SelectInto(SqlStmt* st, const HostVar* in, int nin, const HostVar* o
 }
 
 int32_t Sql_Open(SqlStmt* st, const HostVar* in, int nin) {
-  int32_t rc;
-  DbBackend* be = Ready(st, &rc);
-  if (!be) return rc;
-  rc = be->Open(st, in, nin);
-  NoteBusy(be, rc);
-  return rc;
+  return Run(st, in, nin, &DbBackend::Open);
 }
 
 int32_t Sql_Fetch(SqlStmt* st, const HostVar* out, int nout) {

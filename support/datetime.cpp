@@ -26,24 +26,16 @@ int32_t Get_DateTime(char* date, char* time, int32_t mode) {
   if (date == nullptr || time == nullptr) return 0;
 
   // The year is written with its real century (%Y), so the stamps stay right
-  // beyond 2099.
-  switch (mode) {
-    case 1:
-      Format(date, kDateSize, "%d%m%Y", &now);
-      Format(time, kTimeSize, "%H%M%S", &now);
-      break;
-    case 2:
-      Format(date, kDateSize, "%d%m%Y%H%M%S", &now);
-      break;
-    case 3:
-      Format(date, kDateSize, "%Y%m%d", &now);
-      Format(time, kTimeSize, "%H%M%S", &now);
-      break;
-    case 4:
-      Format(date, kDateSize, "%Y%m%d%H%M%S", &now);
-      break;
-    default:
-      break;
-  }
+  // beyond 2099. Modes 2 and 4 put date and time into date alone.
+  static const struct {
+    const char* date;
+    const char* time;
+  } kModes[] = {{"%d%m%Y", "%H%M%S"},
+                {"%d%m%Y%H%M%S", nullptr},
+                {"%Y%m%d", "%H%M%S"},
+                {"%Y%m%d%H%M%S", nullptr}};
+  if (mode < 1 || mode > 4) return 0;
+  Format(date, kDateSize, kModes[mode - 1].date, &now);
+  if (kModes[mode - 1].time != nullptr) Format(time, kTimeSize, kModes[mode - 1].time, &now);
   return 0;
 }

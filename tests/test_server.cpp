@@ -8,7 +8,7 @@
 #include "support/sql_script.h"
 
 #ifdef VK_HAVE_ODBC
-#include "db/backend/odbc_headers.h"
+#include "tools/odbc_text.h"
 #endif
 
 namespace {
@@ -33,22 +33,6 @@ TestServerLogin Test_ServerLogin() {
 
 #ifdef VK_HAVE_ODBC
 
-namespace {
-
-SQLCHAR* Text(const std::string& s) {
-  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
-}
-
-std::string Diag(SQLSMALLINT type, SQLHANDLE h) {
-  SQLCHAR state[6] = "", msg[512] = "";
-  SQLINTEGER native = 0;
-  SQLSMALLINT len = 0;
-  SQLGetDiagRec(type, h, 1, state, &native, msg, sizeof msg, &len);
-  return std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(msg);
-}
-
-}  // namespace
-
 TestServer::TestServer(const std::string& database) {
   TestServerLogin l = Test_ServerLogin();
   conn_ = "DSN=" + l.dsn + ";UID=" + l.user + ";PWD=" + l.pass;
@@ -66,10 +50,10 @@ void TestServer::Open() {
   SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
   env_ = env;
   dbc_ = dbc;
-  SQLRETURN r = SQLDriverConnect(dbc, nullptr, Text(conn_), SQL_NTS, nullptr, 0, nullptr,
+  SQLRETURN r = SQLDriverConnect(dbc, nullptr, OdbcText(conn_), SQL_NTS, nullptr, 0, nullptr,
                                  SQL_DRIVER_NOPROMPT);
   if (!SQL_SUCCEEDED(r)) {
-    std::string why = Diag(SQL_HANDLE_DBC, dbc);
+    std::string why = OdbcDiag(SQL_HANDLE_DBC, dbc);
     Close();
     throw std::runtime_error("test connection to the server failed: " + why);
   }
@@ -94,9 +78,9 @@ void TestServer::Run(const std::string& sql, std::vector<std::vector<std::string
   for (int attempt = 0;; ++attempt) {
     SQLHSTMT st = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(dbc_), &st);
-    SQLRETURN r = SQLExecDirect(st, Text(sql), SQL_NTS);
+    SQLRETURN r = SQLExecDirect(st, OdbcText(sql), SQL_NTS);
     if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) {
-      std::string why = Diag(SQL_HANDLE_STMT, st);
+      std::string why = OdbcDiag(SQL_HANDLE_STMT, st);
       SQLFreeHandle(SQL_HANDLE_STMT, st);
       bool lost = why.rfind("08", 0) == 0 || why.rfind("57P01", 0) == 0;
       if (lost && attempt == 0) {
@@ -106,20 +90,7 @@ void TestServer::Run(const std::string& sql, std::vector<std::vector<std::string
       }
       throw std::runtime_error("test SQL failed: " + why + " in " + sql);
     }
-    SQLSMALLINT ncols = 0;
-    if (rows) SQLNumResultCols(st, &ncols);
-    while (ncols > 0 && SQL_SUCCEEDED(SQLFetch(st))) {
-      std::vector<std::string> row;
-      for (SQLSMALLINT i = 1; i <= ncols; ++i) {
-        char buf[4096];
-        SQLLEN ind = 0;
-        if (!SQL_SUCCEEDED(
-                SQLGetData(st, static_cast<SQLUSMALLINT>(i), SQL_C_CHAR, buf, sizeof buf, &ind)))
-          buf[0] = '\0';
-        row.push_back(ind == SQL_NULL_DATA ? "<NULL>" : buf);
-      }
-      rows->push_back(row);
-    }
+    if (rows) OdbcReadRows(st, rows, "<NULL>");
     SQLFreeHandle(SQL_HANDLE_STMT, st);
     return;
   }
