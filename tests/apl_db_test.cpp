@@ -8,6 +8,8 @@
 
 #include "db/apl.h"
 #include "db/sql.h"
+#include "tests/download_kit.h"
+#include "tests/row_fields.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -33,6 +35,21 @@ class AplDbTest : public ::testing::Test {
         ", " + std::to_string(sta) + ", 'erf', '2001-02-03 04:05:06')");
   }
 
+  // The row Place stores, as the statements deliver it (see ExpectRow); the
+  // range cursor and the read give AplUdt so.
+  static std::string PlaceRow(const std::string& apl, const std::string& fbe,
+                              const std::string& dwn, const std::string& dna, int sts, int sis,
+                              int sta) {
+    return "AplApl=" + apl + "|AplBez=Bez " + apl + "|AplFbe=" + fbe + "|AplDna=" + dna +
+           "|AplDwn=" + dwn + "|AplSts=" + std::to_string(sts) + "|AplSis=" + std::to_string(sis) +
+           "|AplSta=" + std::to_string(sta) +
+           "|AplTxt=Txt|AplApg=G1|AplApr=42|AplAaf=6|AplUbg=U1|AplUdt=20240307081530|"
+           "AplZf1=z1|AplZf2=z2|AplZf3=z3|AplTag=7|AplVrf=1.5|AplRsp=2.5|AplRsi=3.5|AplAfp=4.5|"
+           "AplAfi=5.5|AplPau=6.5|AplUnt=7.5|AplIak=8.5|AplAvt=9|AplKap=10.5|AplAvr=11.5|"
+           "AplAvp=12.5|AplSt1=s1|AplSt2=s2|AplSt3=s3|AplSf1=13.25|AplSf2=14.25|AplSf3=15.25|"
+           "AplErf=erf";
+  }
+
   TestTree tree_;
 };
 
@@ -48,22 +65,10 @@ TEST_F(AplDbTest, DownloadCursorSelectsTheMarkedByArea) {
   ASSERT_EQ(Apl_FetchDnl(&row), 0);
   EXPECT_STREQ(row.AplApl, "P2");
   ASSERT_EQ(Apl_FetchDnl(&row), 0);
-  EXPECT_STREQ(row.AplApl, "P1");
-  EXPECT_EQ(row.AplSts, -1);
-  EXPECT_EQ(row.AplSis, 32767);  // 16 bits
-  EXPECT_EQ(row.AplSta, 70000);  // 32 bits through this cursor
-  EXPECT_EQ(row.AplApr, 42);
-  EXPECT_EQ(row.AplAvt, 9);
-  EXPECT_DOUBLE_EQ(row.AplAvp, 12.5);
-  EXPECT_DOUBLE_EQ(row.AplSf3, 15.25);
-  EXPECT_STREQ(row.AplZf3, "z3");
-  EXPECT_STREQ(row.AplErf, "erf");
-  EXPECT_STREQ(row.AplDat, "caller");
+  // AplSis in 16 bits, AplSta in 32 through this cursor.
+  ExpectRow(row, PlaceRow("P1", "F2", "M1", "NEU", -1, 32767, 70000) + "|AplDat=caller", "AplUdt");
   EXPECT_EQ(strlen(row.AplUdt), 14u);  // the database's own form, cut to the field
-  AplRow last = row;
-  EXPECT_EQ(Apl_FetchDnl(&row), SQL_NOTFOUND);
-  EXPECT_EQ(memcmp(&row, &last, sizeof row), 0);
-  EXPECT_EQ(Apl_CloseDnl(), 0);
+  ExpectCursorEnd(Apl_FetchDnl, Apl_CloseDnl, &row);
 }
 
 TEST_F(AplDbTest, RangeIsExclusiveWithDigitsDateAndSixteenBitStatus) {
@@ -86,10 +91,7 @@ TEST_F(AplDbTest, ReadOfAMissingKeyKeepsOnlyTheKey) {
   memset(&row, 'x', sizeof row);
   CopyText(row.AplApl, "NOPE");
   EXPECT_EQ(Apl_PKeyRead(&row), SQL_NOTFOUND);
-  AplRow want;
-  memset(&want, 0, sizeof want);
-  CopyText(want.AplApl, "NOPE");
-  EXPECT_EQ(memcmp(&row, &want, sizeof row), 0);
+  ExpectSameBytes(row, OnlyKey(&AplRow::AplApl, "NOPE"));
 }
 
 }  // namespace

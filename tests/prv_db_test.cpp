@@ -10,6 +10,7 @@
 #include "db/sql.h"
 #include "support/text.h"
 #include "tests/download_kit.h"
+#include "tests/row_fields.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -46,43 +47,23 @@ class PrvDbTest : public ::testing::Test {
         "'FB01', NULL, '')");
   }
 
-  std::vector<std::string> Columns(const char* pnr) {
-    auto rows = tree_.Query(
-        std::string("SELECT PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvMmb, PrvZf1, "
-                    "PrvZf2, PrvZf3, PrvDna, PrvDwn, PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, "
-                    "PrvApl, PrvApp, PrvSta, PrvErf, PrvPzm, PrvNam, PrvStr, PrvOrt "
-                    "FROM Kvs510Prv WHERE PrvPnr='") +
-        pnr + "'");
-    return rows.empty() ? std::vector<std::string>{} : rows[0];
-  }
-
   TestTree tree_;
 };
 
-// The columns of person 1001 that every statement exchanges.
-void Expect1001(const PrvRow& r) {
-  EXPECT_STREQ(r.PrvPnr, "1001");
-  EXPECT_EQ(r.PrvGvo, Digits8(DateText(-1)));
-  EXPECT_STREQ(r.PrvGbi, "20301231");
-  EXPECT_EQ(r.PrvBer, 1);
-  EXPECT_STREQ(r.PrvKst, "K4100");
-  EXPECT_STREQ(r.PrvFbe, "FB02");
-  EXPECT_EQ(r.PrvMmb, 5);
-  EXPECT_STREQ(r.PrvZf1, "z1");
-  EXPECT_STREQ(r.PrvZf2, "z2");
-  EXPECT_STREQ(r.PrvZf3, "z3");
-  EXPECT_STREQ(r.PrvDna, "NEU");
-  EXPECT_STREQ(r.PrvDwn, "M1");
-  EXPECT_EQ(r.PrvAwa, 1);
-  EXPECT_STREQ(r.PrvAwn, "U1");
-  EXPECT_EQ(r.PrvAnw, 2);
-  EXPECT_STREQ(r.PrvAvn, "20240301073000");
-  EXPECT_STREQ(r.PrvAbi, "20240302160005");
-  EXPECT_EQ(r.PrvApl, 11);
-  EXPECT_EQ(r.PrvApp, 12);
-  EXPECT_EQ(r.PrvSta, -32768);  // travels in 16 bits
-  EXPECT_STREQ(r.PrvErf, "erf1");
-  EXPECT_EQ(r.PrvPzm, 13);
+// Person 1001 with the columns every statement exchanges (see ExpectRow).
+std::string Person1001() {
+  return "PrvPnr=1001|PrvGvo=" + Digits8(DateText(-1)) +
+         "|PrvGbi=20301231|PrvBer=1|PrvKst=K4100|PrvFbe=FB02|PrvMmb=5|PrvZf1=z1|PrvZf2=z2|"
+         "PrvZf3=z3|PrvDna=NEU|PrvDwn=M1|PrvAwa=1|PrvAwn=U1|PrvAnw=2|PrvAvn=20240301073000|"
+         "PrvAbi=20240302160005|PrvApl=11|PrvApp=12|"
+         "PrvSta=-32768|"  // travels in 16 bits
+         "PrvErf=erf1|PrvPzm=13";
+}
+
+// Person 1001 as the range cursor and the read deliver it: with name and
+// address.
+std::string Person1001WithAddress() {
+  return Person1001() + "|PrvNam=Name|PrvStr=Strasse 1|PrvOrt=Ort";
 }
 
 TEST_F(PrvDbTest, DownloadCursorDeliversMarkedPersonsByArea) {
@@ -95,10 +76,8 @@ TEST_F(PrvDbTest, DownloadCursorDeliversMarkedPersonsByArea) {
   EXPECT_STREQ(row.PrvPnr, "1002");  // FB01 before FB02
   EXPECT_STREQ(row.PrvGvo, "");      // NULL dates read as empty
   ASSERT_EQ(Prv_FetchDnl(&row), 0);
-  Expect1001(row);
-  EXPECT_STREQ(row.PrvDat, "20240102030405");
-  EXPECT_STREQ(row.PrvNam, "keep");  // not selected by this cursor
-  EXPECT_STREQ(row.PrvOrt, "keep too");
+  // PrvNam, PrvStr and PrvOrt are not selected by this cursor.
+  ExpectRow(row, Person1001() + "|PrvDat=20240102030405|PrvNam=keep|PrvOrt=keep too");
   ExpectCursorEnd(Prv_FetchDnl, Prv_CloseDnl, &row);
 }
 
@@ -114,6 +93,7 @@ TEST_F(PrvDbTest, RangeCursorHasInclusiveTextBoundsAndOnlyValidPersons) {
       {"1", "1002", "1001,1002,"},
       {"2000", "1001", ""},
   };
+  const std::string want = Person1001WithAddress() + "|PrvDat=untouched";
   for (const Case& c : cases) {
     PrvRow row;
     memset(&row, 0, sizeof row);
@@ -122,13 +102,7 @@ TEST_F(PrvDbTest, RangeCursorHasInclusiveTextBoundsAndOnlyValidPersons) {
     ASSERT_EQ(Prv_OpenRange(c.from, c.to), 0);
     while (Prv_FetchRange(&row) == 0) {
       seen += std::string(row.PrvPnr) + ",";
-      if (strcmp(row.PrvPnr, "1001") == 0) {
-        Expect1001(row);
-        EXPECT_STREQ(row.PrvNam, "Name");
-        EXPECT_STREQ(row.PrvStr, "Strasse 1");
-        EXPECT_STREQ(row.PrvOrt, "Ort");
-        EXPECT_STREQ(row.PrvDat, "untouched");
-      }
+      if (strcmp(row.PrvPnr, "1001") == 0) ExpectRow(row, want);
     }
     EXPECT_EQ(Prv_CloseRange(), 0);
     EXPECT_EQ(seen, c.pnrs) << c.from << ".." << c.to;
@@ -140,11 +114,7 @@ TEST_F(PrvDbTest, ReadByNumber) {
   memset(&row, 0, sizeof row);
   CopyText(row.PrvPnr, "1001");
   ASSERT_EQ(Prv_PKeyReadk(&row), 0);
-  Expect1001(row);
-  EXPECT_STREQ(row.PrvNam, "Name");
-  EXPECT_STREQ(row.PrvStr, "Strasse 1");
-  EXPECT_STREQ(row.PrvOrt, "Ort");
-  EXPECT_STREQ(row.PrvDat, "");  // not read
+  ExpectRow(row, Person1001WithAddress());  // PrvDat not read
 
   CopyText(row.PrvPnr, "7777");
   EXPECT_EQ(Prv_PKeyReadk(&row), SQL_NOTFOUND);

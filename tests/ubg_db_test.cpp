@@ -9,6 +9,7 @@
 #include "db/sql.h"
 #include "db/ubg.h"
 #include "tests/download_kit.h"
+#include "tests/row_fields.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -31,42 +32,15 @@ class UbgDbTest : public ::testing::Test {
         "0, 0, 0, NULL, NULL, 0, NULL, NULL)");
   }
 
-  // Every column of a reason as text, for before/after comparisons.
-  std::vector<std::string> Columns(const char* code, bool with_dat) {
-    auto rows = tree_.Query(
-        std::string("SELECT UbgUbg, UbgKnz, UbgFbe, UbgBez, UbgTxt, UbgZf1, UbgZf2, UbgZf3, "
-                    "UbgAst, UbgRst, UbgAsf, UbgSt1, UbgSt2, UbgSt3, UbgSf1, UbgSf2, UbgSf3, "
-                    "UbgDna, UbgDwn, UbgSta, UbgErf") +
-        (with_dat ? ", UbgDat" : "") + " FROM Kvs521Ubg WHERE UbgUbg='" + code + "'");
-    return rows.empty() ? std::vector<std::string>{} : rows[0];
-  }
-
   TestTree tree_;
 };
 
-void ExpectR1(const UbgRow& r, int32_t sta) {
-  EXPECT_STREQ(r.UbgUbg, "R1");
-  EXPECT_EQ(r.UbgKnz, 1);
-  EXPECT_STREQ(r.UbgFbe, "FB02");
-  EXPECT_STREQ(r.UbgBez, "Bez eins");
-  EXPECT_STREQ(r.UbgTxt, "Txt1");
-  EXPECT_STREQ(r.UbgZf1, "z1");
-  EXPECT_STREQ(r.UbgZf2, "z2");
-  EXPECT_STREQ(r.UbgZf3, "z3");
-  EXPECT_EQ(r.UbgAst, 7);
-  EXPECT_DOUBLE_EQ(r.UbgRst, 1.5);
-  EXPECT_DOUBLE_EQ(r.UbgAsf, 2.5);
-  EXPECT_STREQ(r.UbgSt1, "s1");
-  EXPECT_STREQ(r.UbgSt2, "s2");
-  EXPECT_STREQ(r.UbgSt3, "s3");
-  EXPECT_DOUBLE_EQ(r.UbgSf1, 3.25);
-  EXPECT_DOUBLE_EQ(r.UbgSf2, 4.25);
-  EXPECT_DOUBLE_EQ(r.UbgSf3, 5.25);
-  EXPECT_STREQ(r.UbgDna, "NEU");
-  EXPECT_STREQ(r.UbgDwn, "M1");
-  EXPECT_EQ(r.UbgSta, sta);
-  EXPECT_STREQ(r.UbgErf, "erf1");
-}
+// Reason R1 as every statement delivers it (see ExpectRow); no statement
+// reads UbgDat.
+const char kReasonR1[] =
+    "UbgUbg=R1|UbgKnz=1|UbgFbe=FB02|UbgBez=Bez eins|UbgTxt=Txt1|UbgZf1=z1|UbgZf2=z2|UbgZf3=z3|"
+    "UbgAst=7|UbgRst=1.5|UbgAsf=2.5|UbgSt1=s1|UbgSt2=s2|UbgSt3=s3|UbgSf1=3.25|UbgSf2=4.25|"
+    "UbgSf3=5.25|UbgDna=NEU|UbgDwn=M1|UbgSta=-32768|UbgErf=erf1";
 
 TEST_F(UbgDbTest, DownloadCursorDeliversMarkedRowsByAreaWithEveryColumn) {
   UbgRow row;
@@ -79,8 +53,7 @@ TEST_F(UbgDbTest, DownloadCursorDeliversMarkedRowsByAreaWithEveryColumn) {
   EXPECT_EQ(row.UbgAst, 0);
   EXPECT_EQ(row.UbgSta, 0);
   ASSERT_EQ(Ubg_FetchDnl(&row), 0);
-  ExpectR1(row, -32768);
-  EXPECT_STREQ(row.UbgDat, "untouched");
+  ExpectRow(row, std::string(kReasonR1) + "|UbgDat=untouched");
   ExpectCursorEnd(Ubg_FetchDnl, Ubg_CloseDnl, &row);
 
   ASSERT_EQ(Ubg_OpenDnl(""), 0);  // an empty marker selects nothing
@@ -101,7 +74,7 @@ TEST_F(UbgDbTest, RangeCursorBoundsAreExclusiveAndStatusIs16Bits) {
     ASSERT_EQ(Ubg_OpenRange(c.from, c.to), 0);
     while (Ubg_FetchRange(&row) == 0) {
       seen += std::string(row.UbgUbg) + ",";
-      if (strcmp(row.UbgUbg, "R1") == 0) ExpectR1(row, -32768);
+      if (strcmp(row.UbgUbg, "R1") == 0) ExpectRow(row, kReasonR1);
     }
     EXPECT_EQ(Ubg_CloseRange(), 0);
     EXPECT_EQ(seen, c.codes) << c.from << ".." << c.to;
@@ -113,14 +86,11 @@ TEST_F(UbgDbTest, ReadOfAMissingCodeLeavesOnlyTheKey) {
   memset(&row, 'x', sizeof row);
   CopyText(row.UbgUbg, "R1");
   ASSERT_EQ(Ubg_PKeyRead(&row), 0);
-  ExpectR1(row, -32768);
+  ExpectRow(row, kReasonR1, "UbgDat");
 
   CopyText(row.UbgUbg, "ZZ");
   EXPECT_EQ(Ubg_PKeyRead(&row), SQL_NOTFOUND);
-  UbgRow key_only;
-  memset(&key_only, 0, sizeof key_only);
-  CopyText(key_only.UbgUbg, "ZZ");
-  EXPECT_EQ(memcmp(&row, &key_only, sizeof row), 0);
+  ExpectSameBytes(row, OnlyKey(&UbgRow::UbgUbg, "ZZ"));
 }
 
 }  // namespace
