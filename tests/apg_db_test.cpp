@@ -9,14 +9,13 @@
 #include "db/apg.h"
 #include "db/sql.h"
 #include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
 
-class ApgDbTest : public ::testing::Test {
+class ApgDbTest : public StatementTest {
  protected:
-  void SetUp() override { tree_.Connect(); }
-
   // A group with every column set; sta goes into ApgSta.
   void Group(const std::string& apg, const std::string& fbe, const std::string& dwn,
              const std::string& dna, int sta = 3) {
@@ -46,8 +45,6 @@ class ApgDbTest : public ::testing::Test {
     tree_.Exec("INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES ('" + apg + "', '" +
                DateText(from) + "', " + to + ", '" + kst + "')");
   }
-
-  TestTree tree_;
 };
 
 TEST_F(ApgDbTest, DownloadCursorJoinsEachAssignmentValidToday) {
@@ -69,23 +66,16 @@ TEST_F(ApgDbTest, DownloadCursorJoinsEachAssignmentValidToday) {
   Group("OTHER", "F0", "M2", "NEU");
   Assign("OTHER", -1, nullptr, "K_OTHER");
 
-  ASSERT_EQ(Apg_OpenDnl("M1"), 0);
-  ApgRow row;
-  memset(&row, 0, sizeof row);
-  CopyText(row.ApgDat, "caller");
+  ApgRow start = Filled<ApgRow>(0);
+  CopyText(start.ApgDat, "caller");
   const std::string ends_tmrw =
       GroupRow("ENDS_TMRW", "F1", "M1", "AEN", 70000) + "|ApgKst=K_TMRW|ApgDat=caller";
   std::string got;
-  while (Apg_FetchDnl(&row) == 0) {
-    got += std::string(row.ApgApg) + "/" + row.ApgKst + "/" + row.ApgFbe + " ";
-    EXPECT_STREQ(row.ApgDat, "caller");  // no column of the cursor
-    if (strcmp(row.ApgApg, "ENDS_TMRW") == 0) ExpectRow(row, ends_tmrw);
+  for (const ApgRow& r : Fetched(Apg_OpenDnl("M1"), Apg_FetchDnl, Apg_CloseDnl, start)) {
+    got += std::string(r.ApgApg) + "/" + r.ApgKst + "/" + r.ApgFbe + " ";
+    EXPECT_STREQ(r.ApgDat, "caller");  // no column of the cursor
+    if (strcmp(r.ApgApg, "ENDS_TMRW") == 0) ExpectRow(r, ends_tmrw);
   }
-  // The end leaves the row as the last fetch filled it.
-  EXPECT_STREQ(row.ApgApg, "TWO");
-  EXPECT_EQ(Apg_FetchDnl(&row), SQL_NOTFOUND);
-  EXPECT_STREQ(row.ApgApg, "TWO");
-  EXPECT_EQ(Apg_CloseDnl(), 0);
 
   std::string two = got.substr(got.find("TWO/"));
   EXPECT_EQ(got.substr(0, got.find("TWO/")),
@@ -97,18 +87,12 @@ TEST_F(ApgDbTest, DownloadCursorJoinsEachAssignmentValidToday) {
 TEST_F(ApgDbTest, RangeIsExclusiveAndCarriesTheGroupsOwnColumns) {
   for (const char* apg : {"0000000000", "0000000001", "5", "9999999998", "9999999999"})
     Group(apg, "F1", "", "", -32768);
-  ASSERT_EQ(Apg_OpenRange("0000000000", "9999999999"), 0);
-  ApgRow row;
-  memset(&row, 0, sizeof row);
-  std::string got;
-  while (Apg_FetchRange(&row) == 0) {
-    got += std::string(row.ApgApg) + " ";
-    EXPECT_STREQ(row.ApgKst, "OWNKST");
-    EXPECT_EQ(row.ApgSta, -32768);  // the least of 16 bits
-    EXPECT_STREQ(row.ApgDna, "");   // NULL reads as empty
-  }
-  EXPECT_EQ(Apg_CloseRange(), 0);
-  EXPECT_EQ(got, "0000000001 5 9999999998 ");
+  const auto rows = Fetched(Apg_OpenRange("0000000000", "9999999999"), Apg_FetchRange,
+                            Apg_CloseRange, Filled<ApgRow>(0));
+  EXPECT_EQ(Joined(rows, &ApgRow::ApgApg, " "), "0000000001 5 9999999998 ");
+  // The group's own cost centre, ApgSta the least of 16 bits, the NULL marks
+  // as empty texts.
+  for (const ApgRow& r : rows) ExpectRow(r, GroupRow(r.ApgApg, "F1", "", "", -32768));
 }
 
 TEST_F(ApgDbTest, ReadKeepsOnlyTheKeyWhenTheGroupIsMissing) {

@@ -8,8 +8,8 @@
 
 #include "db/apl.h"
 #include "db/sql.h"
-#include "tests/download_kit.h"
 #include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -20,10 +20,8 @@ const char kCols[] =
     "AplIak, AplAvt, AplKap, AplAvr, AplAvp, AplSt1, AplSt2, AplSt3, AplSf1, AplSf2, AplSf3, "
     "AplDna, AplDwn, AplSta, AplErf";
 
-class AplDbTest : public ::testing::Test {
+class AplDbTest : public StatementTest {
  protected:
-  void SetUp() override { tree_.Connect(); }
-
   void Place(const std::string& apl, const std::string& fbe, const std::string& dwn,
              const std::string& dna, int sts = 1, int sis = 2, int sta = 3) {
     tree_.Exec(
@@ -49,8 +47,6 @@ class AplDbTest : public ::testing::Test {
            "AplAvp=12.5|AplSt1=s1|AplSt2=s2|AplSt3=s3|AplSf1=13.25|AplSf2=14.25|AplSf3=15.25|"
            "AplErf=erf";
   }
-
-  TestTree tree_;
 };
 
 TEST_F(AplDbTest, DownloadCursorSelectsTheMarkedByArea) {
@@ -58,32 +54,25 @@ TEST_F(AplDbTest, DownloadCursorSelectsTheMarkedByArea) {
   Place("P2", "F1", "M1", "LOE");
   Place("P3", "F0", "M2", "NEU");
   Place("P4", "F0", "", "");
-  ASSERT_EQ(Apl_OpenDnl("M1"), 0);
-  AplRow row;
-  memset(&row, 0, sizeof row);
-  CopyText(row.AplDat, "caller");
-  ASSERT_EQ(Apl_FetchDnl(&row), 0);
-  EXPECT_STREQ(row.AplApl, "P2");
-  ASSERT_EQ(Apl_FetchDnl(&row), 0);
+  AplRow start = Filled<AplRow>(0);
+  CopyText(start.AplDat, "caller");
+  const auto rows = Fetched(Apl_OpenDnl("M1"), Apl_FetchDnl, Apl_CloseDnl, start);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_STREQ(rows[0].AplApl, "P2");
   // AplSis in 16 bits, AplSta in 32 through this cursor.
-  ExpectRow(row, PlaceRow("P1", "F2", "M1", "NEU", -1, 32767, 70000) + "|AplDat=caller", "AplUdt");
-  EXPECT_EQ(strlen(row.AplUdt), 14u);  // the database's own form, cut to the field
-  ExpectCursorEnd(Apl_FetchDnl, Apl_CloseDnl, &row);
+  ExpectRow(rows[1], PlaceRow("P1", "F2", "M1", "NEU", -1, 32767, 70000) + "|AplDat=caller",
+            "AplUdt");
+  EXPECT_EQ(strlen(rows[1].AplUdt), 14u);  // the database's own form, cut to the field
 }
 
 TEST_F(AplDbTest, RangeIsExclusiveWithDigitsDateAndSixteenBitStatus) {
   for (const char* apl : {"0000000000", "0000000001", "9999999998", "9999999999"})
     Place(apl, "F1", "", "", 1, 2, -32768);
-  ASSERT_EQ(Apl_OpenRange("0000000000", "9999999999"), 0);
-  AplRow row = {};
-  std::string got;
-  while (Apl_FetchRange(&row) == 0) {
-    got += std::string(row.AplApl) + " ";
-    EXPECT_STREQ(row.AplUdt, "20240307081530");
-    EXPECT_EQ(row.AplSta, -32768);
-  }
-  EXPECT_EQ(Apl_CloseRange(), 0);
-  EXPECT_EQ(got, "0000000001 9999999998 ");
+  const auto rows = Fetched(Apl_OpenRange("0000000000", "9999999999"), Apl_FetchRange,
+                            Apl_CloseRange, Filled<AplRow>(0));
+  EXPECT_EQ(Joined(rows, &AplRow::AplApl, " "), "0000000001 9999999998 ");
+  // AplUdt as digits, AplSta the least of 16 bits.
+  for (const AplRow& r : rows) ExpectRow(r, PlaceRow(r.AplApl, "F1", "", "", 1, 2, -32768));
 }
 
 TEST_F(AplDbTest, ReadOfAMissingKeyKeepsOnlyTheKey) {

@@ -8,21 +8,16 @@
 
 #include "db/app.h"
 #include "db/sql.h"
-#include "support/platform.h"
-#include "tests/download_kit.h"
-#include "tests/order_test_rows.h"
 #include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
 
 using testkit::Quoted;
 
-class AppDbTest : public ::testing::Test {
+class AppDbTest : public StatementTest {
  protected:
-  void SetUp() override { tree_.Connect(); }
-  void TearDown() override { Plat_SetClock(0); }
-
   // An operation with every column set; the dates differ by their day.
   void Operation(const std::string& apk, const std::string& app, const std::string& fbe = "F",
                  const std::string& dwn = "", const std::string& dna = "", int sts = 3) {
@@ -75,8 +70,6 @@ class AppDbTest : public ::testing::Test {
     EXPECT_EQ(App_CloseRange(variant), 0);
     return got;
   }
-
-  TestTree tree_;
 };
 
 TEST_F(AppDbTest, DownloadCursorDeliversEveryColumnOfTheMarkedRowsByArea) {
@@ -84,15 +77,10 @@ TEST_F(AppDbTest, DownloadCursorDeliversEveryColumnOfTheMarkedRowsByArea) {
   Operation("000000001000", "00020", "FB01", "M1", "AEN");
   Operation("000000001000", "00030", "FB01", "M2", "NEU");
 
-  ASSERT_EQ(App_OpenDnl("M1"), 0);
-  AppRow r;
-  memset(&r, 0, sizeof r);
-  ASSERT_EQ(App_FetchDnl(&r), 0);
-  EXPECT_STREQ(r.AppApp, "00020");
-  ASSERT_EQ(App_FetchDnl(&r), 0);
-  ExpectRow(r, OperationRow("000000001000", "00010", "FB02", "M1", "NEU"));
-
-  ExpectCursorEnd(App_FetchDnl, App_CloseDnl, &r);
+  const auto rows = Fetched(App_OpenDnl("M1"), App_FetchDnl, App_CloseDnl, Filled<AppRow>(0));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_STREQ(rows[0].AppApp, "00020");
+  ExpectRow(rows[1], OperationRow("000000001000", "00010", "FB02", "M1", "NEU"));
 }
 
 TEST_F(AppDbTest, KeyRangeComparesTheOrderNumberFirstAndExcludesBothBounds) {

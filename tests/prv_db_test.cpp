@@ -9,8 +9,8 @@
 #include "db/prv.h"
 #include "db/sql.h"
 #include "support/text.h"
-#include "tests/download_kit.h"
 #include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -20,10 +20,10 @@ std::string Digits8(const std::string& date) {
   return date.substr(0, 4) + date.substr(5, 2) + date.substr(8, 2);
 }
 
-class PrvDbTest : public ::testing::Test {
+class PrvDbTest : public StatementTest {
  protected:
   void SetUp() override {
-    tree_.Connect();
+    StatementTest::SetUp();
     tree_.Exec(
         "INSERT INTO Kvs510Prv (PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvMmb, PrvZf1, "
         "PrvZf2, PrvZf3, PrvDna, PrvDwn, PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, PrvApl, PrvApp, "
@@ -46,8 +46,6 @@ class PrvDbTest : public ::testing::Test {
         "', 'FB01', NULL, NULL), ('2001', NULL, "
         "'FB01', NULL, '')");
   }
-
-  TestTree tree_;
 };
 
 // Person 1001 with the columns every statement exchanges (see ExpectRow).
@@ -67,46 +65,32 @@ std::string Person1001WithAddress() {
 }
 
 TEST_F(PrvDbTest, DownloadCursorDeliversMarkedPersonsByArea) {
-  PrvRow row;
-  memset(&row, 0, sizeof row);
-  CopyText(row.PrvNam, "keep");
-  CopyText(row.PrvOrt, "keep too");
-  ASSERT_EQ(Prv_OpenDnl("M1"), 0);
-  ASSERT_EQ(Prv_FetchDnl(&row), 0);
-  EXPECT_STREQ(row.PrvPnr, "1002");  // FB01 before FB02
-  EXPECT_STREQ(row.PrvGvo, "");      // NULL dates read as empty
-  ASSERT_EQ(Prv_FetchDnl(&row), 0);
+  PrvRow start = Filled<PrvRow>(0);
+  CopyText(start.PrvNam, "keep");
+  CopyText(start.PrvOrt, "keep too");
+  const auto rows = Fetched(Prv_OpenDnl("M1"), Prv_FetchDnl, Prv_CloseDnl, start);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_STREQ(rows[0].PrvPnr, "1002");  // FB01 before FB02
+  EXPECT_STREQ(rows[0].PrvGvo, "");      // NULL dates read as empty
   // PrvNam, PrvStr and PrvOrt are not selected by this cursor.
-  ExpectRow(row, Person1001() + "|PrvDat=20240102030405|PrvNam=keep|PrvOrt=keep too");
-  ExpectCursorEnd(Prv_FetchDnl, Prv_CloseDnl, &row);
+  ExpectRow(rows[1], Person1001() + "|PrvDat=20240102030405|PrvNam=keep|PrvOrt=keep too");
 }
 
 TEST_F(PrvDbTest, RangeCursorHasInclusiveTextBoundsAndOnlyValidPersons) {
-  struct Case {
-    const char* from;
-    const char* to;
-    const char* pnrs;
-  } cases[] = {
+  const std::vector<RangeCase> cases = {
       // 1004 becomes valid tomorrow; persons without a first day are valid.
       {"1001", "2000", "1001,1002,1003,2000,"},
       {"00000000", "99999999", "0999,1001,1002,1003,2000,2001,"},
       {"1", "1002", "1001,1002,"},
       {"2000", "1001", ""},
   };
+  PrvRow start = Filled<PrvRow>(0);
+  CopyText(start.PrvDat, "untouched");
   const std::string want = Person1001WithAddress() + "|PrvDat=untouched";
-  for (const Case& c : cases) {
-    PrvRow row;
-    memset(&row, 0, sizeof row);
-    CopyText(row.PrvDat, "untouched");
-    std::string seen;
-    ASSERT_EQ(Prv_OpenRange(c.from, c.to), 0);
-    while (Prv_FetchRange(&row) == 0) {
-      seen += std::string(row.PrvPnr) + ",";
-      if (strcmp(row.PrvPnr, "1001") == 0) ExpectRow(row, want);
-    }
-    EXPECT_EQ(Prv_CloseRange(), 0);
-    EXPECT_EQ(seen, c.pnrs) << c.from << ".." << c.to;
-  }
+  ExpectRangeKeys(cases, Prv_OpenRange, Prv_FetchRange, Prv_CloseRange, start, &PrvRow::PrvPnr,
+                  [&](const PrvRow& r) {
+                    if (strcmp(r.PrvPnr, "1001") == 0) ExpectRow(r, want);
+                  });
 }
 
 TEST_F(PrvDbTest, ReadByNumber) {

@@ -8,16 +8,16 @@
 
 #include "db/sql.h"
 #include "db/ubg.h"
-#include "tests/download_kit.h"
 #include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
 
-class UbgDbTest : public ::testing::Test {
+class UbgDbTest : public StatementTest {
  protected:
   void SetUp() override {
-    tree_.Connect();
+    StatementTest::SetUp();
     tree_.Exec(
         "INSERT INTO Kvs521Ubg (UbgUbg, UbgKnz, UbgFbe, UbgBez, UbgTxt, UbgZf1, UbgZf2, UbgZf3, "
         "UbgAst, UbgRst, UbgAsf, UbgSt1, UbgSt2, UbgSt3, UbgSf1, UbgSf2, UbgSf3, UbgDna, UbgDwn, "
@@ -31,8 +31,6 @@ class UbgDbTest : public ::testing::Test {
         "('R4', 1, 'FB00', 'not marked', NULL, NULL, NULL, NULL, 0, 0, 0, NULL, NULL, NULL, "
         "0, 0, 0, NULL, NULL, 0, NULL, NULL)");
   }
-
-  TestTree tree_;
 };
 
 // Reason R1 as every statement delivers it (see ExpectRow); no statement
@@ -43,42 +41,25 @@ const char kReasonR1[] =
     "UbgSf3=5.25|UbgDna=NEU|UbgDwn=M1|UbgSta=-32768|UbgErf=erf1";
 
 TEST_F(UbgDbTest, DownloadCursorDeliversMarkedRowsByAreaWithEveryColumn) {
-  UbgRow row;
-  memset(&row, 'x', sizeof row);
-  CopyText(row.UbgDat, "untouched");
-  ASSERT_EQ(Ubg_OpenDnl("M1"), 0);
-  ASSERT_EQ(Ubg_FetchDnl(&row), 0);
-  EXPECT_STREQ(row.UbgUbg, "R2");  // FB01 before FB02
-  EXPECT_STREQ(row.UbgBez, "");    // NULL columns read as empty and 0
-  EXPECT_EQ(row.UbgAst, 0);
-  EXPECT_EQ(row.UbgSta, 0);
-  ASSERT_EQ(Ubg_FetchDnl(&row), 0);
-  ExpectRow(row, std::string(kReasonR1) + "|UbgDat=untouched");
-  ExpectCursorEnd(Ubg_FetchDnl, Ubg_CloseDnl, &row);
+  UbgRow start = Filled<UbgRow>('x');
+  CopyText(start.UbgDat, "untouched");
+  const auto rows = Fetched(Ubg_OpenDnl("M1"), Ubg_FetchDnl, Ubg_CloseDnl, start);
+  ASSERT_EQ(rows.size(), 2u);
+  // R2 (FB01 before FB02): its NULL columns read as empty and 0.
+  ExpectRow(rows[0], "UbgUbg=R2|UbgKnz=2|UbgFbe=FB01|UbgDna=AEN|UbgDwn=M1|UbgDat=untouched");
+  ExpectRow(rows[1], std::string(kReasonR1) + "|UbgDat=untouched");
 
-  ASSERT_EQ(Ubg_OpenDnl(""), 0);  // an empty marker selects nothing
-  EXPECT_EQ(Ubg_FetchDnl(&row), SQL_NOTFOUND);
-  EXPECT_EQ(Ubg_CloseDnl(), 0);
+  // An empty marker selects nothing.
+  EXPECT_TRUE(Fetched(Ubg_OpenDnl(""), Ubg_FetchDnl, Ubg_CloseDnl, start).empty());
 }
 
 TEST_F(UbgDbTest, RangeCursorBoundsAreExclusiveAndStatusIs16Bits) {
-  struct Case {
-    const char* from;
-    const char* to;
-    const char* codes;
-  } cases[] = {
+  const std::vector<RangeCase> cases = {
       {"R1", "R4", "R2,R3,"}, {"R0", "R5", "R1,R2,R3,R4,"}, {"R", "R10", "R1,"}, {"R4", "R1", ""}};
-  for (const Case& c : cases) {
-    UbgRow row{};
-    std::string seen;
-    ASSERT_EQ(Ubg_OpenRange(c.from, c.to), 0);
-    while (Ubg_FetchRange(&row) == 0) {
-      seen += std::string(row.UbgUbg) + ",";
-      if (strcmp(row.UbgUbg, "R1") == 0) ExpectRow(row, kReasonR1);
-    }
-    EXPECT_EQ(Ubg_CloseRange(), 0);
-    EXPECT_EQ(seen, c.codes) << c.from << ".." << c.to;
-  }
+  ExpectRangeKeys(cases, Ubg_OpenRange, Ubg_FetchRange, Ubg_CloseRange, Filled<UbgRow>(0),
+                  &UbgRow::UbgUbg, [](const UbgRow& r) {
+                    if (strcmp(r.UbgUbg, "R1") == 0) ExpectRow(r, kReasonR1);
+                  });
 }
 
 TEST_F(UbgDbTest, ReadOfAMissingCodeLeavesOnlyTheKey) {
