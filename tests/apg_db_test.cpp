@@ -29,6 +29,7 @@ class ApgDbTest : public StatementTest {
         (dna.empty() ? "NULL" : "'" + dna + "'") + ", " + (dwn.empty() ? "NULL" : "'" + dwn + "'") +
         ", " + std::to_string(sta) + ", '2001-02-03 04:05:06', 'erf')");
   }
+
   // The row Group stores, as the statements deliver it (see ExpectRow), but
   // for the cost centre: the group's own, which the download cursor replaces.
   static std::string GroupRow(const std::string& apg, const std::string& fbe,
@@ -39,6 +40,9 @@ class ApgDbTest : public StatementTest {
            "ApgKap=1.5|ApgPrd=2.5|ApgRst=3.5|ApgPau=4.5|ApgUnt=5.5|ApgIak=6.5|ApgSt1=s1|"
            "ApgSt2=s2|ApgSt3=s3|ApgSf1=7.25|ApgSf2=8.25|ApgSf3=9.25|ApgErf=erf";
   }
+
+  // Assigns cost centre kst to group apg, valid from the day `from` days
+  // after today to the date to_or_null (nullptr: no end).
   void Assign(const std::string& apg, int from, const char* to_or_null, const std::string& kst) {
     std::string to = "NULL";
     if (to_or_null) to = std::string("'").append(to_or_null).append("'");

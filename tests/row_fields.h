@@ -173,11 +173,13 @@ inline void ExpectField(const void* row, const RowField& f, const std::string& w
 // The check of ExpectRow (every field) and ExpectFields (only the named).
 template <class Row>
 void Expect(const Row& got, const std::string& want, const char* except, bool every) {
-  for (std::istringstream in(except); in;) {
-    std::string name;
-    if (in >> name) Named<Row>(name);
-  }
+  std::istringstream names(except);
+  for (std::string name; names >> name;) Named<Row>(name);
   const auto values = Values<Row>(want);
+  // The row's first field is its key (or the first part of it).
+  const RowField& key = FieldsOf<Row>()[0];
+  const char* k = reinterpret_cast<const char*>(&got) + key.offset;
+  SCOPED_TRACE(std::string("the row of ") + key.name + " " + std::string(k, strnlen(k, key.size)));
   for (const RowField& f : FieldsOf<Row>()) {
     if (Listed(except, f.name)) continue;
     const auto v = values.find(&f);
