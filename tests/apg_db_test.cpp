@@ -1,6 +1,6 @@
 // Statements on the workplace groups: the download cursor with the cost
 // centre valid today, the exclusive key range, 16-bit status exchange, and
-// read, update and delete by key.
+// the read by key.
 #include <gtest/gtest.h>
 
 #include <cstring>

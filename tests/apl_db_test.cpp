@@ -1,6 +1,5 @@
 // Statements on the workplaces: the download cursor by marker, the exclusive
-// key range, the 16-bit columns, the date AplUdt, and read, update and delete
-// by key.
+// key range, the 16-bit columns, the date AplUdt, and the read by key.
 #include <gtest/gtest.h>
 
 #include <cstring>

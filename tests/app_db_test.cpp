@@ -1,6 +1,6 @@
 // Statements on the order operations: the download cursor with all 60
-// columns, the key range on the pair (order number, operation number) and on
-// order numbers alone, the exchange widths, and read, update and delete.
+// columns, the key range on the pair (order number, operation number), and
+// what the end of that range and a failed read leave in the row.
 #include <gtest/gtest.h>
 
 #include <cstring>

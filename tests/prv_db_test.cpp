@@ -1,6 +1,6 @@
 // Personnel statements on the embedded database: the download cursor, the
-// key-range cursor with its validity filter and inclusive bounds, the read by
-// number, and an update that stores empty texts and dates as NULL.
+// key-range cursor with its validity filter and inclusive bounds, and the
+// read by number.
 #include <gtest/gtest.h>
 
 #include <cstring>

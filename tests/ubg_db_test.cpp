@@ -1,6 +1,6 @@
 // Interruption reason statements on the embedded database: which rows the
 // cursors deliver and in what order, every column into its own field, the
-// 16-bit status, and what read, update and delete leave behind.
+// 16-bit status, and what a read leaves behind.
 #include <gtest/gtest.h>
 
 #include <cstring>
