@@ -1,6 +1,6 @@
 // Statements on the workplace groups: the download cursor with the cost
 // centre valid today, the exclusive key range, 16-bit status exchange, and
-// read, update and delete by key.
+// the read by key.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,14 +8,14 @@
 
 #include "db/apg.h"
 #include "db/sql.h"
+#include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
 
-class ApgDbTest : public ::testing::Test {
+class ApgDbTest : public StatementTest {
  protected:
-  void SetUp() override { tree_.Connect(); }
-
   // A group with every column set; sta goes into ApgSta.
   void Group(const std::string& apg, const std::string& fbe, const std::string& dwn,
              const std::string& dna, int sta = 3) {
@@ -29,14 +29,26 @@ class ApgDbTest : public ::testing::Test {
         (dna.empty() ? "NULL" : "'" + dna + "'") + ", " + (dwn.empty() ? "NULL" : "'" + dwn + "'") +
         ", " + std::to_string(sta) + ", '2001-02-03 04:05:06', 'erf')");
   }
+
+  // The row Group stores, as the statements deliver it (see ExpectRow), but
+  // for the cost centre: the group's own, which the download cursor replaces.
+  static std::string GroupRow(const std::string& apg, const std::string& fbe,
+                              const std::string& dwn, const std::string& dna, int sta) {
+    return "ApgApg=" + apg + "|ApgBez=Bez " + apg + "|ApgFbe=" + fbe + "|ApgDna=" + dna +
+           "|ApgDwn=" + dwn + "|ApgSta=" + std::to_string(sta) +
+           "|ApgTxt=Txt|ApgKst=OWNKST|ApgZf1=z1|ApgZf2=z2|ApgZf3=z3|ApgApl=4|ApgTag=5|"
+           "ApgKap=1.5|ApgPrd=2.5|ApgRst=3.5|ApgPau=4.5|ApgUnt=5.5|ApgIak=6.5|ApgSt1=s1|"
+           "ApgSt2=s2|ApgSt3=s3|ApgSf1=7.25|ApgSf2=8.25|ApgSf3=9.25|ApgErf=erf";
+  }
+
+  // Assigns cost centre kst to group apg, valid from the day `from` days
+  // after today to the date to_or_null (nullptr: no end).
   void Assign(const std::string& apg, int from, const char* to_or_null, const std::string& kst) {
     std::string to = "NULL";
     if (to_or_null) to = std::string("'").append(to_or_null).append("'");
     tree_.Exec("INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES ('" + apg + "', '" +
                DateText(from) + "', " + to + ", '" + kst + "')");
   }
-
-  TestTree tree_;
 };
 
 TEST_F(ApgDbTest, DownloadCursorJoinsEachAssignmentValidToday) {
@@ -58,31 +70,16 @@ TEST_F(ApgDbTest, DownloadCursorJoinsEachAssignmentValidToday) {
   Group("OTHER", "F0", "M2", "NEU");
   Assign("OTHER", -1, nullptr, "K_OTHER");
 
-  ASSERT_EQ(Apg_OpenDnl("M1"), 0);
-  ApgRow row;
-  memset(&row, 0, sizeof row);
-  CopyText(row.ApgDat, "caller");
+  ApgRow start = Filled<ApgRow>(0);
+  CopyText(start.ApgDat, "caller");
+  const std::string ends_tmrw =
+      GroupRow("ENDS_TMRW", "F1", "M1", "AEN", 70000) + "|ApgKst=K_TMRW|ApgDat=caller";
   std::string got;
-  while (Apg_FetchDnl(&row) == 0) {
-    got += std::string(row.ApgApg) + "/" + row.ApgKst + "/" + row.ApgFbe + " ";
-    EXPECT_STREQ(row.ApgDat, "caller");  // no column of the cursor
-    if (strcmp(row.ApgApg, "ENDS_TMRW") == 0) {
-      EXPECT_EQ(row.ApgSta, 70000);
-      EXPECT_STREQ(row.ApgBez, "Bez ENDS_TMRW");
-      EXPECT_STREQ(row.ApgDna, "AEN");
-      EXPECT_STREQ(row.ApgDwn, "M1");
-      EXPECT_EQ(row.ApgApl, 4);
-      EXPECT_DOUBLE_EQ(row.ApgIak, 6.5);
-      EXPECT_DOUBLE_EQ(row.ApgSf3, 9.25);
-      EXPECT_STREQ(row.ApgZf3, "z3");
-      EXPECT_STREQ(row.ApgErf, "erf");
-    }
+  for (const ApgRow& r : Fetched(Apg_OpenDnl("M1"), Apg_FetchDnl, Apg_CloseDnl, start)) {
+    got += std::string(r.ApgApg) + "/" + r.ApgKst + "/" + r.ApgFbe + " ";
+    EXPECT_STREQ(r.ApgDat, "caller");  // no column of the cursor
+    if (strcmp(r.ApgApg, "ENDS_TMRW") == 0) ExpectRow(r, ends_tmrw);
   }
-  // The end leaves the row as the last fetch filled it.
-  EXPECT_STREQ(row.ApgApg, "TWO");
-  EXPECT_EQ(Apg_FetchDnl(&row), SQL_NOTFOUND);
-  EXPECT_STREQ(row.ApgApg, "TWO");
-  EXPECT_EQ(Apg_CloseDnl(), 0);
 
   std::string two = got.substr(got.find("TWO/"));
   EXPECT_EQ(got.substr(0, got.find("TWO/")),
@@ -94,18 +91,12 @@ TEST_F(ApgDbTest, DownloadCursorJoinsEachAssignmentValidToday) {
 TEST_F(ApgDbTest, RangeIsExclusiveAndCarriesTheGroupsOwnColumns) {
   for (const char* apg : {"0000000000", "0000000001", "5", "9999999998", "9999999999"})
     Group(apg, "F1", "", "", -32768);
-  ASSERT_EQ(Apg_OpenRange("0000000000", "9999999999"), 0);
-  ApgRow row;
-  memset(&row, 0, sizeof row);
-  std::string got;
-  while (Apg_FetchRange(&row) == 0) {
-    got += std::string(row.ApgApg) + " ";
-    EXPECT_STREQ(row.ApgKst, "OWNKST");
-    EXPECT_EQ(row.ApgSta, -32768);  // the least of 16 bits
-    EXPECT_STREQ(row.ApgDna, "");   // NULL reads as empty
-  }
-  EXPECT_EQ(Apg_CloseRange(), 0);
-  EXPECT_EQ(got, "0000000001 5 9999999998 ");
+  const auto rows = Fetched(Apg_OpenRange("0000000000", "9999999999"), Apg_FetchRange,
+                            Apg_CloseRange, Filled<ApgRow>(0));
+  EXPECT_EQ(Joined(rows, &ApgRow::ApgApg, " "), "0000000001 5 9999999998 ");
+  // The group's own cost centre, ApgSta the least of 16 bits, the NULL marks
+  // as empty texts.
+  for (const ApgRow& r : rows) ExpectRow(r, GroupRow(r.ApgApg, "F1", "", "", -32768));
 }
 
 TEST_F(ApgDbTest, ReadKeepsOnlyTheKeyWhenTheGroupIsMissing) {
@@ -115,17 +106,11 @@ TEST_F(ApgDbTest, ReadKeepsOnlyTheKeyWhenTheGroupIsMissing) {
   CopyText(row.ApgApg, "G1");
   CopyText(row.ApgDat, "caller");
   ASSERT_EQ(Apg_PKeyRead(&row), 0);
-  EXPECT_STREQ(row.ApgKst, "OWNKST");
-  EXPECT_EQ(row.ApgSta, -2);
-  EXPECT_DOUBLE_EQ(row.ApgKap, 1.5);
-  EXPECT_STREQ(row.ApgDat, "caller");
+  ExpectRow(row, GroupRow("G1", "F1", "M1", "NEU", -2) + "|ApgDat=caller");
 
   CopyText(row.ApgApg, "G2");
   EXPECT_EQ(Apg_PKeyRead(&row), SQL_NOTFOUND);
-  ApgRow want;
-  memset(&want, 0, sizeof want);
-  CopyText(want.ApgApg, "G2");
-  EXPECT_EQ(memcmp(&row, &want, sizeof row), 0);
+  ExpectSameBytes(row, OnlyKey(&ApgRow::ApgApg, "G2"));
 }
 
 }  // namespace

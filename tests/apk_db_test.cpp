@@ -11,8 +11,9 @@
 #include "db/apk.h"
 #include "db/sql.h"
 #include "support/platform.h"
-#include "tests/download_kit.h"
 #include "tests/order_test_rows.h"
+#include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 #include "tests/test_server.h"
 
@@ -20,28 +21,37 @@ namespace {
 
 using testkit::Quoted;
 
-class ApkDbTest : public ::testing::Test {
+class ApkDbTest : public StatementTest {
  protected:
-  void SetUp() override { tree_.Connect(); }
-  void TearDown() override { Plat_SetClock(0); }
-
-  // An order header with every column set.
+  // An order header with every column set (status 3).
   void Header(const std::string& apk, const std::string& fbe, const std::string& dwn,
-              const std::string& dna, int sts = 3) {
+              const std::string& dna) {
     tree_.Exec(
         "INSERT INTO Kvs501Apk (ApkApk, ApkBz1, ApkBz2, ApkTxt, ApkSts, ApkSis, ApkKun, ApkKb1, "
         "ApkKb2, ApkBgs, ApkEns, ApkAfo, ApkEaf, ApkTnr, ApkTb1, ApkTb2, ApkSme, ApkIme, ApkMee, "
         "ApkBdi, ApkEdi, ApkFbe, ApkKst, ApkZf1, ApkZf2, ApkZf3, ApkKnz, ApkSsn, ApkDna, ApkDwn, "
         "ApkSta, ApkDat, ApkErf, ApkAba) VALUES ('" +
-        apk + "', 'Welle " + apk + "', 'lang', 'ABCDEFGHIJ', " + std::to_string(sts) +
-        ", -7001, 'K123456', 'Kunde 1', 'Kunde 2', '2024-03-07 10:30:00', '2024-04-01 00:00:00', "
-        "12, 32767, 'T-4711', 'Teil 1', 'Teil 2', 123.45, -1.5, 'STK', '2024-03-07 06:30:15', "
+        apk + "', 'Welle " + apk +
+        "', 'lang', 'ABCDEFGHIJ', 3, -7001, 'K123456', 'Kunde 1', 'Kunde 2', "
+        "'2024-03-07 10:30:00', '2024-04-01 00:00:00', 12, 32767, 'T-4711', 'Teil 1', 'Teil 2', "
+        "123.45, -1.5, 'STK', '2024-03-07 06:30:15', "
         "'2024-03-08 22:01:02', " +
         Quoted(fbe) + ", '4100', 'z1', 'z2', 'z3', 'J', -32768, " + Quoted(dna) + ", " +
         Quoted(dwn) + ", 30000, '2024-03-01 12:00:00', 'hans', 32000)");
   }
 
-  TestTree tree_;
+  // The row Header stores, as the statements deliver it (see ExpectRow).
+  static std::string HeaderRow(const std::string& apk, const std::string& fbe,
+                               const std::string& dwn, const std::string& dna) {
+    return "ApkApk=" + apk + "|ApkBz1=Welle " + apk + "|ApkFbe=" + fbe + "|ApkDna=" + dna +
+           "|ApkDwn=" + dwn +
+           "|ApkBz2=lang|ApkTxt=ABCDEFGHIJ|ApkSts=3|ApkSis=-7001|ApkKun=K123456|"
+           "ApkKb1=Kunde 1|ApkKb2=Kunde 2|ApkBgs=20240307|ApkEns=20240401|ApkAfo=12|"
+           "ApkEaf=32767|ApkTnr=T-4711|ApkTb1=Teil 1|ApkTb2=Teil 2|ApkSme=123.45|ApkIme=-1.5|"
+           "ApkMee=STK|ApkBdiDate=20240307|ApkBdiTime=063015|ApkEdiDate=20240308|"
+           "ApkEdiTime=220102|ApkKst=4100|ApkZf1=z1|ApkZf2=z2|ApkZf3=z3|ApkKnz=J|"
+           "ApkSsn=-32768|ApkSta=30000|ApkDat=20240301120000|ApkErf=hans|ApkAba=32000";
+  }
 };
 
 TEST_F(ApkDbTest, DownloadCursorDeliversTheMarkedRowsByAreaWithEveryColumn) {
@@ -50,51 +60,10 @@ TEST_F(ApkDbTest, DownloadCursorDeliversTheMarkedRowsByAreaWithEveryColumn) {
   Header("000000001002", "FB01", "M2", "NEU");
   Header("000000001003", "FB01", "", "");
 
-  ASSERT_EQ(Apk_OpenDnl("M1"), 0);
-  ApkRow r;
-  memset(&r, 0, sizeof r);
-  ASSERT_EQ(Apk_FetchDnl(&r), 0);
-  EXPECT_STREQ(r.ApkApk, "000000001001");
-  ASSERT_EQ(Apk_FetchDnl(&r), 0);
-  EXPECT_STREQ(r.ApkApk, "000000001000");
-  EXPECT_STREQ(r.ApkBz1, "Welle 000000001000");
-  EXPECT_STREQ(r.ApkBz2, "lang");
-  EXPECT_STREQ(r.ApkTxt, "ABCDEFGHIJ");
-  EXPECT_EQ(r.ApkSts, 3);
-  EXPECT_EQ(r.ApkSis, -7001);
-  EXPECT_STREQ(r.ApkKun, "K123456");
-  EXPECT_STREQ(r.ApkKb1, "Kunde 1");
-  EXPECT_STREQ(r.ApkKb2, "Kunde 2");
-  EXPECT_STREQ(r.ApkBgs, "20240307");
-  EXPECT_STREQ(r.ApkEns, "20240401");
-  EXPECT_EQ(r.ApkAfo, 12);
-  EXPECT_EQ(r.ApkEaf, 32767);
-  EXPECT_STREQ(r.ApkTnr, "T-4711");
-  EXPECT_STREQ(r.ApkTb1, "Teil 1");
-  EXPECT_STREQ(r.ApkTb2, "Teil 2");
-  EXPECT_DOUBLE_EQ(r.ApkSme, 123.45);
-  EXPECT_DOUBLE_EQ(r.ApkIme, -1.5);
-  EXPECT_STREQ(r.ApkMee, "STK");
-  EXPECT_STREQ(r.ApkBdiDate, "20240307");
-  EXPECT_STREQ(r.ApkBdiTime, "063015");
-  EXPECT_STREQ(r.ApkEdiDate, "20240308");
-  EXPECT_STREQ(r.ApkEdiTime, "220102");
-  EXPECT_STREQ(r.ApkFbe, "FB02");
-  EXPECT_STREQ(r.ApkKst, "4100");
-  EXPECT_STREQ(r.ApkZf1, "z1");
-  EXPECT_STREQ(r.ApkZf2, "z2");
-  EXPECT_STREQ(r.ApkZf3, "z3");
-  EXPECT_STREQ(r.ApkKnz, "J");
-  EXPECT_EQ(r.ApkSsn, -32768);
-  EXPECT_STREQ(r.ApkDna, "NEU");
-  EXPECT_STREQ(r.ApkDwn, "M1");
-  EXPECT_EQ(r.ApkSta, 30000);
-  EXPECT_STREQ(r.ApkDat, "20240301120000");
-  EXPECT_STREQ(r.ApkErf, "hans");
-  EXPECT_EQ(r.ApkAba, 32000);
-
-  // The end leaves the record as it was.
-  ExpectCursorEnd(Apk_FetchDnl, Apk_CloseDnl, &r);
+  const auto rows = Fetched(Apk_OpenDnl("M1"), Apk_FetchDnl, Apk_CloseDnl, Filled<ApkRow>(0));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_STREQ(rows[0].ApkApk, "000000001001");
+  ExpectRow(rows[1], HeaderRow("000000001000", "FB02", "M1", "NEU"));
 }
 
 TEST_F(ApkDbTest, NullColumnsFetchAsEmptyTextAndZero) {
@@ -103,12 +72,7 @@ TEST_F(ApkDbTest, NullColumnsFetchAsEmptyTextAndZero) {
   memset(&r, 'x', sizeof r);
   ASSERT_EQ(Apk_OpenDnl("M1"), 0);
   ASSERT_EQ(Apk_FetchDnl(&r), 0);
-  EXPECT_STREQ(r.ApkBgs, "");
-  EXPECT_STREQ(r.ApkBdiTime, "");
-  EXPECT_STREQ(r.ApkDat, "");
-  EXPECT_STREQ(r.ApkDna, "");
-  EXPECT_EQ(r.ApkSme, 0.0);
-  EXPECT_EQ(r.ApkAfo, 0);
+  ExpectRow(r, "ApkApk=000000000001|ApkDwn=M1|ApkFbe=F");
   EXPECT_EQ(Apk_CloseDnl(), 0);
 }
 
@@ -167,18 +131,12 @@ TEST_F(ApkDbTest, ValuesBeyondTheirHostVariableFailTheirRowNotTheCursor) {
 TEST_F(ApkDbTest, KeyRangeExcludesBothBounds) {
   for (const char* apk : {"000000000000", "000000001000", "000000001001", "999999999999"})
     Header(apk, "F", "", "");
-  ASSERT_EQ(Apk_OpenRange("000000000000", "999999999999", 1), 0);
-  ApkRow r;
-  memset(&r, 0, sizeof r);
-  std::string got;
-  while (Apk_FetchRange(&r, 1) == 0) {
-    got += std::string(r.ApkApk) + ",";
-    EXPECT_STREQ(r.ApkDat, "");  // not part of the range cursor
-  }
-  // The end keeps the last row's record.
-  EXPECT_STREQ(r.ApkApk, "000000001001");
-  EXPECT_EQ(got, "000000001000,000000001001,");
-  EXPECT_EQ(Apk_CloseRange(1), 0);
+  const auto rows = Fetched(
+      Apk_OpenRange("000000000000", "999999999999", 1),
+      [](ApkRow* row) { return Apk_FetchRange(row, 1); }, [] { return Apk_CloseRange(1); },
+      Filled<ApkRow>(0));
+  EXPECT_EQ(Joined(rows, &ApkRow::ApkApk, ","), "000000001000,000000001001,");
+  for (const ApkRow& row : rows) EXPECT_STREQ(row.ApkDat, "");  // not part of the range cursor
   EXPECT_EQ(Apk_OpenRange("0", "9", 2), SQL_CURSOR_INVALID);
 }
 
@@ -189,19 +147,12 @@ TEST_F(ApkDbTest, ReadByKeyFillsTheRecordOrLeavesOnlyTheKey) {
   strcpy(r.ApkApk, "000000001000");
   strcpy(r.ApkDat, "untouched");
   ASSERT_EQ(Apk_PKeyRead(&r), 0);
-  EXPECT_STREQ(r.ApkBz1, "Welle 000000001000");
-  EXPECT_STREQ(r.ApkDna, "NEU");
-  EXPECT_STREQ(r.ApkDwn, "M1");
-  EXPECT_EQ(r.ApkSsn, -32768);
-  EXPECT_EQ(r.ApkAba, 32000);
-  EXPECT_STREQ(r.ApkDat, "untouched");
+  // The read does not fill ApkDat.
+  ExpectRow(r, HeaderRow("000000001000", "FB02", "M1", "NEU") + "|ApkDat=untouched");
 
   strcpy(r.ApkApk, "000000009999");
   EXPECT_EQ(Apk_PKeyRead(&r), SQL_NOTFOUND);
-  ApkRow only_key;
-  memset(&only_key, 0, sizeof only_key);
-  strcpy(only_key.ApkApk, "000000009999");
-  EXPECT_EQ(memcmp(&r, &only_key, sizeof r), 0);
+  ExpectSameBytes(r, OnlyKey(&ApkRow::ApkApk, "000000009999"));
 }
 
 // Every column but marker, action code and change time, as stored.

@@ -1,6 +1,5 @@
 // Statements on the workplaces: the download cursor by marker, the exclusive
-// key range, the 16-bit columns, the date AplUdt, and read, update and delete
-// by key.
+// key range, the 16-bit columns, the date AplUdt, and the read by key.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +7,8 @@
 
 #include "db/apl.h"
 #include "db/sql.h"
+#include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -18,10 +19,8 @@ const char kCols[] =
     "AplIak, AplAvt, AplKap, AplAvr, AplAvp, AplSt1, AplSt2, AplSt3, AplSf1, AplSf2, AplSf3, "
     "AplDna, AplDwn, AplSta, AplErf";
 
-class AplDbTest : public ::testing::Test {
+class AplDbTest : public StatementTest {
  protected:
-  void SetUp() override { tree_.Connect(); }
-
   void Place(const std::string& apl, const std::string& fbe, const std::string& dwn,
              const std::string& dna, int sts = 1, int sis = 2, int sta = 3) {
     tree_.Exec(
@@ -33,7 +32,20 @@ class AplDbTest : public ::testing::Test {
         ", " + std::to_string(sta) + ", 'erf', '2001-02-03 04:05:06')");
   }
 
-  TestTree tree_;
+  // The row Place stores, as the statements deliver it (see ExpectRow); the
+  // range cursor and the read give AplUdt so.
+  static std::string PlaceRow(const std::string& apl, const std::string& fbe,
+                              const std::string& dwn, const std::string& dna, int sts, int sis,
+                              int sta) {
+    return "AplApl=" + apl + "|AplBez=Bez " + apl + "|AplFbe=" + fbe + "|AplDna=" + dna +
+           "|AplDwn=" + dwn + "|AplSts=" + std::to_string(sts) + "|AplSis=" + std::to_string(sis) +
+           "|AplSta=" + std::to_string(sta) +
+           "|AplTxt=Txt|AplApg=G1|AplApr=42|AplAaf=6|AplUbg=U1|AplUdt=20240307081530|"
+           "AplZf1=z1|AplZf2=z2|AplZf3=z3|AplTag=7|AplVrf=1.5|AplRsp=2.5|AplRsi=3.5|AplAfp=4.5|"
+           "AplAfi=5.5|AplPau=6.5|AplUnt=7.5|AplIak=8.5|AplAvt=9|AplKap=10.5|AplAvr=11.5|"
+           "AplAvp=12.5|AplSt1=s1|AplSt2=s2|AplSt3=s3|AplSf1=13.25|AplSf2=14.25|AplSf3=15.25|"
+           "AplErf=erf";
+  }
 };
 
 TEST_F(AplDbTest, DownloadCursorSelectsTheMarkedByArea) {
@@ -41,44 +53,25 @@ TEST_F(AplDbTest, DownloadCursorSelectsTheMarkedByArea) {
   Place("P2", "F1", "M1", "LOE");
   Place("P3", "F0", "M2", "NEU");
   Place("P4", "F0", "", "");
-  ASSERT_EQ(Apl_OpenDnl("M1"), 0);
-  AplRow row;
-  memset(&row, 0, sizeof row);
-  CopyText(row.AplDat, "caller");
-  ASSERT_EQ(Apl_FetchDnl(&row), 0);
-  EXPECT_STREQ(row.AplApl, "P2");
-  ASSERT_EQ(Apl_FetchDnl(&row), 0);
-  EXPECT_STREQ(row.AplApl, "P1");
-  EXPECT_EQ(row.AplSts, -1);
-  EXPECT_EQ(row.AplSis, 32767);  // 16 bits
-  EXPECT_EQ(row.AplSta, 70000);  // 32 bits through this cursor
-  EXPECT_EQ(row.AplApr, 42);
-  EXPECT_EQ(row.AplAvt, 9);
-  EXPECT_DOUBLE_EQ(row.AplAvp, 12.5);
-  EXPECT_DOUBLE_EQ(row.AplSf3, 15.25);
-  EXPECT_STREQ(row.AplZf3, "z3");
-  EXPECT_STREQ(row.AplErf, "erf");
-  EXPECT_STREQ(row.AplDat, "caller");
-  EXPECT_EQ(strlen(row.AplUdt), 14u);  // the database's own form, cut to the field
-  AplRow last = row;
-  EXPECT_EQ(Apl_FetchDnl(&row), SQL_NOTFOUND);
-  EXPECT_EQ(memcmp(&row, &last, sizeof row), 0);
-  EXPECT_EQ(Apl_CloseDnl(), 0);
+  AplRow start = Filled<AplRow>(0);
+  CopyText(start.AplDat, "caller");
+  const auto rows = Fetched(Apl_OpenDnl("M1"), Apl_FetchDnl, Apl_CloseDnl, start);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_STREQ(rows[0].AplApl, "P2");
+  // AplSis in 16 bits, AplSta in 32 through this cursor.
+  ExpectRow(rows[1], PlaceRow("P1", "F2", "M1", "NEU", -1, 32767, 70000) + "|AplDat=caller",
+            "AplUdt");
+  EXPECT_EQ(strlen(rows[1].AplUdt), 14u);  // the database's own form, cut to the field
 }
 
 TEST_F(AplDbTest, RangeIsExclusiveWithDigitsDateAndSixteenBitStatus) {
   for (const char* apl : {"0000000000", "0000000001", "9999999998", "9999999999"})
     Place(apl, "F1", "", "", 1, 2, -32768);
-  ASSERT_EQ(Apl_OpenRange("0000000000", "9999999999"), 0);
-  AplRow row = {};
-  std::string got;
-  while (Apl_FetchRange(&row) == 0) {
-    got += std::string(row.AplApl) + " ";
-    EXPECT_STREQ(row.AplUdt, "20240307081530");
-    EXPECT_EQ(row.AplSta, -32768);
-  }
-  EXPECT_EQ(Apl_CloseRange(), 0);
-  EXPECT_EQ(got, "0000000001 9999999998 ");
+  const auto rows = Fetched(Apl_OpenRange("0000000000", "9999999999"), Apl_FetchRange,
+                            Apl_CloseRange, Filled<AplRow>(0));
+  EXPECT_EQ(Joined(rows, &AplRow::AplApl, " "), "0000000001 9999999998 ");
+  // AplUdt as digits, AplSta the least of 16 bits.
+  for (const AplRow& r : rows) ExpectRow(r, PlaceRow(r.AplApl, "F1", "", "", 1, 2, -32768));
 }
 
 TEST_F(AplDbTest, ReadOfAMissingKeyKeepsOnlyTheKey) {
@@ -86,10 +79,7 @@ TEST_F(AplDbTest, ReadOfAMissingKeyKeepsOnlyTheKey) {
   memset(&row, 'x', sizeof row);
   CopyText(row.AplApl, "NOPE");
   EXPECT_EQ(Apl_PKeyRead(&row), SQL_NOTFOUND);
-  AplRow want;
-  memset(&want, 0, sizeof want);
-  CopyText(want.AplApl, "NOPE");
-  EXPECT_EQ(memcmp(&row, &want, sizeof row), 0);
+  ExpectSameBytes(row, OnlyKey(&AplRow::AplApl, "NOPE"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Statements on the order operations: the download cursor with all 60
-// columns, the key range on the pair (order number, operation number) and on
-// order numbers alone, the exchange widths, and read, update and delete.
+// columns, the key range on the pair (order number, operation number), and
+// what the end of that range and a failed read leave in the row.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,20 +8,16 @@
 
 #include "db/app.h"
 #include "db/sql.h"
-#include "support/platform.h"
-#include "tests/download_kit.h"
-#include "tests/order_test_rows.h"
+#include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
 
 using testkit::Quoted;
 
-class AppDbTest : public ::testing::Test {
+class AppDbTest : public StatementTest {
  protected:
-  void SetUp() override { tree_.Connect(); }
-  void TearDown() override { Plat_SetClock(0); }
-
   // An operation with every column set; the dates differ by their day.
   void Operation(const std::string& apk, const std::string& app, const std::string& fbe = "F",
                  const std::string& dwn = "", const std::string& dna = "", int sts = 3) {
@@ -43,6 +39,26 @@ class AppDbTest : public ::testing::Test {
         ", 32767, -32000, '2024-03-01 12:00:00', 'hans')");
   }
 
+  // The row Operation stores, as the statements deliver it (see ExpectRow).
+  static std::string OperationRow(const std::string& apk, const std::string& app,
+                                  const std::string& fbe, const std::string& dwn,
+                                  const std::string& dna) {
+    return "AppApk=" + apk + "|AppApp=" + app + "|AppFbe=" + fbe + "|AppDna=" + dna +
+           "|AppDwn=" + dwn +
+           "|AppVaf=00005|AppNaf=00020|AppBz1=Drehen|AppBz2=Schlichten|AppTxt=Txt|AppSts=3|"
+           "AppSis=-32768|AppBdiDate=20240301|AppBdiTime=010203|AppBdsDate=20240302|"
+           "AppBdsTime=000000|AppSbdDate=20240303|AppSbdTime=030405|AppEdiDate=20240304|"
+           "AppEdiTime=040506|AppEdsDate=20240305|AppEdsTime=000000|AppSedDate=20240306|"
+           "AppSedTime=060708|AppRadDate=20240307|AppRadTime=070809|AppRedDate=20240308|"
+           "AppRedTime=080910|"
+           "AppAgs=70000|AppAbs=-70000|AppAes=5|"  // 32 bits everywhere
+           "AppSme=1.25|AppIme=2.5|AppAme=3.75|AppMee=STK|AppSza=4.5|AppStr=5.5|AppSte=6.5|"
+           "AppIta=7.5|AppItr=8.5|AppIte=9.5|AppApg=DREH|AppApl=DREH-01|AppKt1=kt1|AppKz1=z1|"
+           "AppKt2=kt2|AppKz2=z2|AppKt3=kt3|AppKz3=z3|AppKt4=kt4|AppKz4=z4|AppKst=4100|"
+           "AppZf1=f1|AppZf2=f2|AppZf3=f3|AppKnz=K|AppSsn=32767|AppSta=-32000|"
+           "AppDat=20240301120000|AppErf=hans";
+  }
+
   // The keys a range cursor delivers, "apk/app," each.
   std::string Range(const char* la, const char* lp, const char* ua, const char* up,
                     int16_t variant) {
@@ -54,8 +70,6 @@ class AppDbTest : public ::testing::Test {
     EXPECT_EQ(App_CloseRange(variant), 0);
     return got;
   }
-
-  TestTree tree_;
 };
 
 TEST_F(AppDbTest, DownloadCursorDeliversEveryColumnOfTheMarkedRowsByArea) {
@@ -63,60 +77,10 @@ TEST_F(AppDbTest, DownloadCursorDeliversEveryColumnOfTheMarkedRowsByArea) {
   Operation("000000001000", "00020", "FB01", "M1", "AEN");
   Operation("000000001000", "00030", "FB01", "M2", "NEU");
 
-  ASSERT_EQ(App_OpenDnl("M1"), 0);
-  AppRow r;
-  memset(&r, 0, sizeof r);
-  ASSERT_EQ(App_FetchDnl(&r), 0);
-  EXPECT_STREQ(r.AppApp, "00020");
-  ASSERT_EQ(App_FetchDnl(&r), 0);
-  EXPECT_STREQ(r.AppApk, "000000001000");
-  EXPECT_STREQ(r.AppApp, "00010");
-  EXPECT_STREQ(r.AppVaf, "00005");
-  EXPECT_STREQ(r.AppNaf, "00020");
-  EXPECT_STREQ(r.AppBz1, "Drehen");
-  EXPECT_STREQ(r.AppBz2, "Schlichten");
-  EXPECT_STREQ(r.AppTxt, "Txt");
-  EXPECT_EQ(r.AppSts, 3);
-  EXPECT_EQ(r.AppSis, -32768);
-  const char* parts[8][2] = {{r.AppBdiDate, r.AppBdiTime}, {r.AppBdsDate, r.AppBdsTime},
-                             {r.AppSbdDate, r.AppSbdTime}, {r.AppEdiDate, r.AppEdiTime},
-                             {r.AppEdsDate, r.AppEdsTime}, {r.AppSedDate, r.AppSedTime},
-                             {r.AppRadDate, r.AppRadTime}, {r.AppRedDate, r.AppRedTime}};
-  const char* want_parts[8][2] = {{"20240301", "010203"}, {"20240302", "000000"},
-                                  {"20240303", "030405"}, {"20240304", "040506"},
-                                  {"20240305", "000000"}, {"20240306", "060708"},
-                                  {"20240307", "070809"}, {"20240308", "080910"}};
-  for (int i = 0; i < 8; ++i) {
-    EXPECT_STREQ(parts[i][0], want_parts[i][0]) << i;
-    EXPECT_STREQ(parts[i][1], want_parts[i][1]) << i;
-  }
-  EXPECT_EQ(r.AppAgs, 70000);  // 32 bits everywhere
-  EXPECT_EQ(r.AppAbs, -70000);
-  EXPECT_EQ(r.AppAes, 5);
-  double nums[] = {r.AppSme, r.AppIme, r.AppAme, r.AppSza, r.AppStr,
-                   r.AppSte, r.AppIta, r.AppItr, r.AppIte};
-  double want_nums[] = {1.25, 2.5, 3.75, 4.5, 5.5, 6.5, 7.5, 8.5, 9.5};
-  for (int i = 0; i < 9; ++i) EXPECT_DOUBLE_EQ(nums[i], want_nums[i]) << i;
-  EXPECT_STREQ(r.AppMee, "STK");
-  EXPECT_STREQ(r.AppApg, "DREH");
-  EXPECT_STREQ(r.AppApl, "DREH-01");
-  EXPECT_STREQ(r.AppKt1, "kt1");
-  EXPECT_STREQ(r.AppKz1, "z1");
-  EXPECT_STREQ(r.AppKt4, "kt4");
-  EXPECT_STREQ(r.AppKz4, "z4");
-  EXPECT_STREQ(r.AppFbe, "FB02");
-  EXPECT_STREQ(r.AppKst, "4100");
-  EXPECT_STREQ(r.AppZf1, "f1");
-  EXPECT_STREQ(r.AppZf3, "f3");
-  EXPECT_STREQ(r.AppKnz, "K");
-  EXPECT_STREQ(r.AppDna, "NEU");
-  EXPECT_STREQ(r.AppDwn, "M1");
-  EXPECT_EQ(r.AppSsn, 32767);
-  EXPECT_EQ(r.AppSta, -32000);
-  EXPECT_STREQ(r.AppDat, "20240301120000");
-  EXPECT_STREQ(r.AppErf, "hans");
-
-  ExpectCursorEnd(App_FetchDnl, App_CloseDnl, &r);
+  const auto rows = Fetched(App_OpenDnl("M1"), App_FetchDnl, App_CloseDnl, Filled<AppRow>(0));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_STREQ(rows[0].AppApp, "00020");
+  ExpectRow(rows[1], OperationRow("000000001000", "00010", "FB02", "M1", "NEU"));
 }
 
 TEST_F(AppDbTest, KeyRangeComparesTheOrderNumberFirstAndExcludesBothBounds) {
@@ -138,25 +102,19 @@ TEST_F(AppDbTest, RangeEndAndFailedReadLeaveOnlyTheKey) {
   AppRow r;
   memset(&r, 0, sizeof r);
   ASSERT_EQ(App_FetchRange(&r, 1), 0);
-  EXPECT_EQ(r.AppSsn, 32767);
-  EXPECT_EQ(r.AppSta, -32000);
-  EXPECT_STREQ(r.AppBz1, "Drehen");
+  ExpectFields(r, "AppSsn=32767|AppSta=-32000|AppBz1=Drehen");
   EXPECT_EQ(App_FetchRange(&r, 1), SQL_NOTFOUND);
-  AppRow only_key;
-  memset(&only_key, 0, sizeof only_key);
-  strcpy(only_key.AppApk, "000000001000");
-  strcpy(only_key.AppApp, "00010");
-  EXPECT_EQ(memcmp(&r, &only_key, sizeof r), 0);
+  AppRow only_key = OnlyKey(&AppRow::AppApk, "000000001000");
+  CopyText(only_key.AppApp, "00010");
+  ExpectSameBytes(r, only_key);
   EXPECT_EQ(App_CloseRange(1), 0);
 
   ASSERT_EQ(App_PKeyRead(&r), 0);
-  EXPECT_STREQ(r.AppBz1, "Drehen");
-  EXPECT_EQ(r.AppSta, -32000);
-  EXPECT_STREQ(r.AppDat, "20240301120000");
+  ExpectFields(r, "AppBz1=Drehen|AppSta=-32000|AppDat=20240301120000");
   strcpy(r.AppApp, "00011");
   EXPECT_EQ(App_PKeyRead(&r), SQL_NOTFOUND);
-  strcpy(only_key.AppApp, "00011");
-  EXPECT_EQ(memcmp(&r, &only_key, sizeof r), 0);
+  CopyText(only_key.AppApp, "00011");
+  ExpectSameBytes(r, only_key);
 }
 
 }  // namespace

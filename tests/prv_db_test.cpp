@@ -1,6 +1,6 @@
 // Personnel statements on the embedded database: the download cursor, the
-// key-range cursor with its validity filter and inclusive bounds, the read by
-// number, and an update that stores empty texts and dates as NULL.
+// key-range cursor with its validity filter and inclusive bounds, and the
+// read by number.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +9,8 @@
 #include "db/prv.h"
 #include "db/sql.h"
 #include "support/text.h"
-#include "tests/download_kit.h"
+#include "tests/row_fields.h"
+#include "tests/statement_test.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -19,10 +20,10 @@ std::string Digits8(const std::string& date) {
   return date.substr(0, 4) + date.substr(5, 2) + date.substr(8, 2);
 }
 
-class PrvDbTest : public ::testing::Test {
+class PrvDbTest : public StatementTest {
  protected:
   void SetUp() override {
-    tree_.Connect();
+    StatementTest::SetUp();
     tree_.Exec(
         "INSERT INTO Kvs510Prv (PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvMmb, PrvZf1, "
         "PrvZf2, PrvZf3, PrvDna, PrvDwn, PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, PrvApl, PrvApp, "
@@ -45,94 +46,51 @@ class PrvDbTest : public ::testing::Test {
         "', 'FB01', NULL, NULL), ('2001', NULL, "
         "'FB01', NULL, '')");
   }
-
-  std::vector<std::string> Columns(const char* pnr) {
-    auto rows = tree_.Query(
-        std::string("SELECT PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvMmb, PrvZf1, "
-                    "PrvZf2, PrvZf3, PrvDna, PrvDwn, PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, "
-                    "PrvApl, PrvApp, PrvSta, PrvErf, PrvPzm, PrvNam, PrvStr, PrvOrt "
-                    "FROM Kvs510Prv WHERE PrvPnr='") +
-        pnr + "'");
-    return rows.empty() ? std::vector<std::string>{} : rows[0];
-  }
-
-  TestTree tree_;
 };
 
-// The columns of person 1001 that every statement exchanges.
-void Expect1001(const PrvRow& r) {
-  EXPECT_STREQ(r.PrvPnr, "1001");
-  EXPECT_EQ(r.PrvGvo, Digits8(DateText(-1)));
-  EXPECT_STREQ(r.PrvGbi, "20301231");
-  EXPECT_EQ(r.PrvBer, 1);
-  EXPECT_STREQ(r.PrvKst, "K4100");
-  EXPECT_STREQ(r.PrvFbe, "FB02");
-  EXPECT_EQ(r.PrvMmb, 5);
-  EXPECT_STREQ(r.PrvZf1, "z1");
-  EXPECT_STREQ(r.PrvZf2, "z2");
-  EXPECT_STREQ(r.PrvZf3, "z3");
-  EXPECT_STREQ(r.PrvDna, "NEU");
-  EXPECT_STREQ(r.PrvDwn, "M1");
-  EXPECT_EQ(r.PrvAwa, 1);
-  EXPECT_STREQ(r.PrvAwn, "U1");
-  EXPECT_EQ(r.PrvAnw, 2);
-  EXPECT_STREQ(r.PrvAvn, "20240301073000");
-  EXPECT_STREQ(r.PrvAbi, "20240302160005");
-  EXPECT_EQ(r.PrvApl, 11);
-  EXPECT_EQ(r.PrvApp, 12);
-  EXPECT_EQ(r.PrvSta, -32768);  // travels in 16 bits
-  EXPECT_STREQ(r.PrvErf, "erf1");
-  EXPECT_EQ(r.PrvPzm, 13);
+// Person 1001 with the columns every statement exchanges (see ExpectRow).
+std::string Person1001() {
+  return "PrvPnr=1001|PrvGvo=" + Digits8(DateText(-1)) +
+         "|PrvGbi=20301231|PrvBer=1|PrvKst=K4100|PrvFbe=FB02|PrvMmb=5|PrvZf1=z1|PrvZf2=z2|"
+         "PrvZf3=z3|PrvDna=NEU|PrvDwn=M1|PrvAwa=1|PrvAwn=U1|PrvAnw=2|PrvAvn=20240301073000|"
+         "PrvAbi=20240302160005|PrvApl=11|PrvApp=12|"
+         "PrvSta=-32768|"  // travels in 16 bits
+         "PrvErf=erf1|PrvPzm=13";
+}
+
+// Person 1001 as the range cursor and the read deliver it: with name and
+// address.
+std::string Person1001WithAddress() {
+  return Person1001() + "|PrvNam=Name|PrvStr=Strasse 1|PrvOrt=Ort";
 }
 
 TEST_F(PrvDbTest, DownloadCursorDeliversMarkedPersonsByArea) {
-  PrvRow row;
-  memset(&row, 0, sizeof row);
-  CopyText(row.PrvNam, "keep");
-  CopyText(row.PrvOrt, "keep too");
-  ASSERT_EQ(Prv_OpenDnl("M1"), 0);
-  ASSERT_EQ(Prv_FetchDnl(&row), 0);
-  EXPECT_STREQ(row.PrvPnr, "1002");  // FB01 before FB02
-  EXPECT_STREQ(row.PrvGvo, "");      // NULL dates read as empty
-  ASSERT_EQ(Prv_FetchDnl(&row), 0);
-  Expect1001(row);
-  EXPECT_STREQ(row.PrvDat, "20240102030405");
-  EXPECT_STREQ(row.PrvNam, "keep");  // not selected by this cursor
-  EXPECT_STREQ(row.PrvOrt, "keep too");
-  ExpectCursorEnd(Prv_FetchDnl, Prv_CloseDnl, &row);
+  PrvRow start = Filled<PrvRow>(0);
+  CopyText(start.PrvNam, "keep");
+  CopyText(start.PrvOrt, "keep too");
+  const auto rows = Fetched(Prv_OpenDnl("M1"), Prv_FetchDnl, Prv_CloseDnl, start);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_STREQ(rows[0].PrvPnr, "1002");  // FB01 before FB02
+  EXPECT_STREQ(rows[0].PrvGvo, "");      // NULL dates read as empty
+  // PrvNam, PrvStr and PrvOrt are not selected by this cursor.
+  ExpectRow(rows[1], Person1001() + "|PrvDat=20240102030405|PrvNam=keep|PrvOrt=keep too");
 }
 
 TEST_F(PrvDbTest, RangeCursorHasInclusiveTextBoundsAndOnlyValidPersons) {
-  struct Case {
-    const char* from;
-    const char* to;
-    const char* pnrs;
-  } cases[] = {
+  const std::vector<RangeCase> cases = {
       // 1004 becomes valid tomorrow; persons without a first day are valid.
       {"1001", "2000", "1001,1002,1003,2000,"},
       {"00000000", "99999999", "0999,1001,1002,1003,2000,2001,"},
       {"1", "1002", "1001,1002,"},
       {"2000", "1001", ""},
   };
-  for (const Case& c : cases) {
-    PrvRow row;
-    memset(&row, 0, sizeof row);
-    CopyText(row.PrvDat, "untouched");
-    std::string seen;
-    ASSERT_EQ(Prv_OpenRange(c.from, c.to), 0);
-    while (Prv_FetchRange(&row) == 0) {
-      seen += std::string(row.PrvPnr) + ",";
-      if (strcmp(row.PrvPnr, "1001") == 0) {
-        Expect1001(row);
-        EXPECT_STREQ(row.PrvNam, "Name");
-        EXPECT_STREQ(row.PrvStr, "Strasse 1");
-        EXPECT_STREQ(row.PrvOrt, "Ort");
-        EXPECT_STREQ(row.PrvDat, "untouched");
-      }
-    }
-    EXPECT_EQ(Prv_CloseRange(), 0);
-    EXPECT_EQ(seen, c.pnrs) << c.from << ".." << c.to;
-  }
+  PrvRow start = Filled<PrvRow>(0);
+  CopyText(start.PrvDat, "untouched");
+  const std::string want = Person1001WithAddress() + "|PrvDat=untouched";
+  ExpectRangeKeys(cases, Prv_OpenRange, Prv_FetchRange, Prv_CloseRange, start, &PrvRow::PrvPnr,
+                  [&](const PrvRow& r) {
+                    if (strcmp(r.PrvPnr, "1001") == 0) ExpectRow(r, want);
+                  });
 }
 
 TEST_F(PrvDbTest, ReadByNumber) {
@@ -140,11 +98,7 @@ TEST_F(PrvDbTest, ReadByNumber) {
   memset(&row, 0, sizeof row);
   CopyText(row.PrvPnr, "1001");
   ASSERT_EQ(Prv_PKeyReadk(&row), 0);
-  Expect1001(row);
-  EXPECT_STREQ(row.PrvNam, "Name");
-  EXPECT_STREQ(row.PrvStr, "Strasse 1");
-  EXPECT_STREQ(row.PrvOrt, "Ort");
-  EXPECT_STREQ(row.PrvDat, "");  // not read
+  ExpectRow(row, Person1001WithAddress());  // PrvDat not read
 
   CopyText(row.PrvPnr, "7777");
   EXPECT_EQ(Prv_PKeyReadk(&row), SQL_NOTFOUND);
