@@ -8,12 +8,14 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "db/sql.h"
 #include "run/download_main.h"
 #include "sendbuf/snddnl.h"
+#include "support/text.h"
 #include "tests/test_env.h"
 #include "tests/ubg_prv_records.h"
 
@@ -146,5 +148,85 @@ class DownloadTest : public ::testing::Test {
     AllowChanges(tree_, table);
   }
 
+  // A re-marking for M7 asked for the range from..to (fields of N-1
+  // characters) that goes by its own fixed bounds: it writes them back into
+  // the fields.
+  template <size_t N>
+  static void ExpectOwnBounds(void (*sel)(const char*, char*, char*), const char* from,
+                              const char* to, const char* own_from, const char* own_to) {
+    char f[N], t[N];
+    CopyText(f, from);
+    CopyText(t, to);
+    sel("M7", f, t);
+    EXPECT_STREQ(f, own_from);
+    EXPECT_STREQ(t, own_to);
+  }
+
+  // A re-marking (remark) while table refuses every change: each of its rows
+  // writes entry (a negative code as "<0") and the re-marking goes on to the
+  // next. Then, with the refusing table (a view) dropped, the re-marking
+  // writes nothing more.
+  void ExpectRemarkingRefused(const std::function<void()>& remark, const std::string& table,
+                              const std::string& entry, size_t rows) {
+    RefuseChanges(tree_, table);
+    remark();
+    auto log = Log();
+    ASSERT_EQ(log.size(), rows);
+    for (const std::string& e : log) EXPECT_EQ(NegativeAsLt0(e), entry);
+  }
+  void ExpectRemarkingSilentWithoutTable(const std::function<void()>& remark,
+                                         const std::string& table) {
+    auto log = Log();
+    tree_.Exec("DROP VIEW " + table);
+    remark();
+    EXPECT_EQ(Log(), log);
+  }
+
   TestTree tree_;
+};
+
+// The fixture of the downloads whose tests insert their rows by the values
+// of a fixed column list: the two terminal groups of AddTerminalGroups,
+// Insert, Marks ("action/marker" of the row with key, "<gone>" when there is
+// none) and Clear.
+class GroupsDownloadTest : public DownloadTest {
+ protected:
+  // table ("Kvs521Ubg"; its columns begin with its last three letters), its
+  // key column and the columns Insert's values fill, in their order.
+  GroupsDownloadTest(const char* table, const char* key, const char* columns)
+      : table_(table), prefix_(table_.substr(table_.size() - 3)), key_(key), columns_(columns) {}
+  void SetUp() override {
+    DownloadTest::SetUp();
+    AddTerminalGroups(tree_);
+  }
+  void Insert(const std::string& values) const {
+    tree_.Exec("INSERT INTO " + table_ + " (" + columns_ + ") VALUES " + values);
+  }
+  std::string Marks(const std::string& key) const { return RowMarks(table_, prefix_, key_, key); }
+  void Clear() const { tree_.Exec("DELETE FROM " + table_); }
+
+  // A download (dnl) of marker M1 once for each case, with one row (values
+  // for Insert) while the table refuses every change: see
+  // ExpectDownloadWithChangesRefused; the row keys keeps the marks; then
+  // also(case) checks what else the row keeps.
+  struct RefusedRelease {
+    const char* op;  // what the release would have done
+    std::string row;
+    std::string marks;
+    const char* entry;
+  };
+  void ExpectReleasesRefused(
+      int32_t (*dnl)(const char*, const char*, const char*), const std::string& key,
+      const std::vector<RefusedRelease>& cases, const std::function<void()>& also = [] {}) {
+    for (const RefusedRelease& c : cases) {
+      Insert(c.row);
+      ExpectDownloadWithChangesRefused(dnl, table_, c.entry);
+      EXPECT_EQ(Marks(key), c.marks) << c.op;
+      also();
+      Clear();
+    }
+  }
+
+ private:
+  std::string table_, prefix_, key_, columns_;
 };
