@@ -22,7 +22,7 @@
 // The message fields a writer fills besides the body; blanks where the table
 // leaves a field alone.
 struct MessageFields {
-  const char* kind;  // "NEU", or "WDH" for a repeat
+  const char* kind = "NEU";  // or "WDH" for a repeat
   const char* action;
   const char* table;
   std::string field8 = std::string(8, ' ');
