@@ -204,9 +204,7 @@ TEST_F(AppDownloadTest, RemarkingReportsARefusedRowAndGoesOn) {
       "AppErf <> 'KoraSys')");
   char of[13] = "000000000999", ot[13] = "000000001001", pf[6] = "00000", pt[6] = "00000";
   App_Sel("M1", of, ot, pf, pt);
-  auto log = Log();
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].rfind("App_Sel|Fehelr bei App_PKeyDel|-", 0), 0u) << log[0];
+  EXPECT_EQ(LogLt0(), std::vector<std::string>{"App_Sel|Fehelr bei App_PKeyDel|<0"});
   EXPECT_EQ(Row("000000001000", "00010")[0], "<NULL>");
   EXPECT_EQ(Row("000000001000", "00020")[0], "M1");
 }
