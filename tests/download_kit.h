@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "db/session.h"
 #include "db/sql.h"
 #include "run/download_main.h"
 #include "sendbuf/snddnl.h"
@@ -190,30 +191,90 @@ class DownloadTest : public ::testing::Test {
   TestTree tree_;
 };
 
-// The fixture of the downloads whose tests insert their rows by the values
-// of a fixed column list: the two terminal groups of AddTerminalGroups,
-// Insert, Marks ("action/marker" of the row with key, "<gone>" when there is
-// none) and Clear.
-class GroupsDownloadTest : public DownloadTest {
+// A row as a download sent it for marker M1: its key and action code, nothing
+// else.
+template <class Row, size_t K, size_t A, size_t M>
+Row SentRow(char (Row::*key)[K], char (Row::*dna)[A], char (Row::*dwn)[M], const char* k,
+            const char* action) {
+  Row row = {};
+  CopyText(row.*key, k);
+  CopyText(row.*dna, action);
+  CopyText(row.*dwn, "M1");
+  return row;
+}
+
+// The fixture of the download of one table: Marks ("action/marker" of the
+// row with key, "<gone>" when there is none), Clear, and the release checks
+// the tables share.
+class TableDownloadTest : public DownloadTest {
  protected:
-  // table ("Kvs521Ubg"; its columns begin with its last three letters), its
-  // key column and the columns Insert's values fill, in their order.
+  // table ("Kvs521Ubg"; its columns begin with its last three letters) and
+  // its key column.
+  TableDownloadTest(const char* table, const char* key)
+      : table_(table), prefix_(table_.substr(table_.size() - 3)), key_(key) {}
+  std::string Marks(const std::string& key) const { return RowMarks(table_, prefix_, key_, key); }
+  void Clear() const { tree_.Exec("DELETE FROM " + table_); }
+  const std::string& table() const { return table_; }
+
+  // Releases (frei) of rows as they were sent (sent(key, action code)), in
+  // the order given; then the marks each row keeps.
+  struct SentRelease {
+    const char* key;
+    const char* sent;  // the action code it was sent with
+    int32_t rc;
+    const char* marks;
+  };
+  template <class Row>
+  void ExpectReleases(int32_t (*frei)(Row), Row (*sent)(const char*, const char*),
+                      const std::vector<SentRelease>& releases) {
+    for (const SentRelease& r : releases) EXPECT_EQ(frei(sent(r.key, r.sent)), r.rc) << r.key;
+    for (const SentRelease& r : releases) EXPECT_EQ(Marks(r.key), r.marks) << r.key;
+  }
+
+  // A release (frei) that cannot read its row again tries no change: of a
+  // row that is gone (1403), and of the row key (marked "NEU" for M1 by
+  // insert) with the database out of reach (-3114), each reported as entry
+  // and its code. The row keeps its marks.
+  template <class Row>
+  void ExpectReleaseWithoutItsRow(int32_t (*frei)(Row), Row (*sent)(const char*, const char*),
+                                  const std::string& entry, const char* key,
+                                  const std::function<void()>& insert) {
+    EXPECT_EQ(frei(sent("GONE", "NEU")), SQL_NOTFOUND);
+    std::vector<std::string> want = {entry + "1403"};
+    EXPECT_EQ(Log(), want);
+
+    insert();
+    dbDisconnect();
+    EXPECT_EQ(frei(sent(key, "NEU")), SQL_NOT_CONNECTED);
+    want.push_back(entry + "-3114");
+    EXPECT_EQ(Log(), want);
+    EXPECT_EQ(Marks(key), "NEU/M1");
+  }
+
+ private:
+  std::string table_, prefix_, key_;
+};
+
+// The fixture of the downloads whose tests insert their rows by the values
+// of a fixed column list (Insert), with the two terminal groups of
+// AddTerminalGroups.
+class GroupsDownloadTest : public TableDownloadTest {
+ protected:
+  // columns: the columns Insert's values fill, in their order.
   GroupsDownloadTest(const char* table, const char* key, const char* columns)
-      : table_(table), prefix_(table_.substr(table_.size() - 3)), key_(key), columns_(columns) {}
+      : TableDownloadTest(table, key), columns_(columns) {}
   void SetUp() override {
-    DownloadTest::SetUp();
+    TableDownloadTest::SetUp();
     AddTerminalGroups(tree_);
   }
   void Insert(const std::string& values) const {
-    tree_.Exec("INSERT INTO " + table_ + " (" + columns_ + ") VALUES " + values);
+    tree_.Exec("INSERT INTO " + table() + " (" + columns_ + ") VALUES " + values);
   }
-  std::string Marks(const std::string& key) const { return RowMarks(table_, prefix_, key_, key); }
-  void Clear() const { tree_.Exec("DELETE FROM " + table_); }
 
   // A download (dnl) of marker M1 once for each case, with one row (values
   // for Insert) while the table refuses every change: see
-  // ExpectDownloadWithChangesRefused; the row keys keeps the marks; then
-  // also(case) checks what else the row keeps.
+  // ExpectDownloadWithChangesRefused; the row with key keeps its marks; then
+  // also() checks what else it keeps.
   struct RefusedRelease {
     const char* op;  // what the release would have done
     std::string row;
@@ -225,7 +286,7 @@ class GroupsDownloadTest : public DownloadTest {
       const std::vector<RefusedRelease>& cases, const std::function<void()>& also = [] {}) {
     for (const RefusedRelease& c : cases) {
       Insert(c.row);
-      ExpectDownloadWithChangesRefused(dnl, table_, c.entry);
+      ExpectDownloadWithChangesRefused(dnl, table(), c.entry);
       EXPECT_EQ(Marks(key), c.marks) << c.op;
       also();
       Clear();
@@ -233,5 +294,5 @@ class GroupsDownloadTest : public DownloadTest {
   }
 
  private:
-  std::string table_, prefix_, key_, columns_;
+  std::string columns_;
 };
