@@ -21,25 +21,12 @@ namespace {
 
 using namespace order_test;
 
+// The values in the order of the body's fields, then the action code and the
+// area (table_rows::HeaderValues).
 ApkRow BaseHeader() {
-  return table_rows::HeaderRow({.apk = "000000001234",
-                                .bz1 = "Welle 40mm",
-                                .bz2 = "Schaft",
-                                .txt = "ABCDEFGHIJ",
-                                .tnr = "T-4711",
-                                .tb1 = "Teil 1",
-                                .tb2 = "Teil 2",
-                                .sme = 123.45,
-                                .mee = "STK",
-                                .bgs = "20240307",
-                                .ens = "20240412",
-                                .afo = 12,
-                                .sts = 3,
-                                .zf1 = "Frei 1",
-                                .zf2 = "Frei 2",
-                                .zf3 = "Frei 3",
-                                .dna = "AEN",
-                                .fbe = "FB01"});
+  return table_rows::HeaderRow({"000000001234", "Welle 40mm", "Schaft", "ABCDEFGHIJ", "T-4711",
+                                "Teil 1", "Teil 2", 123.45, "STK", "20240307", "20240412", 12, 3,
+                                "Frei 1", "Frei 2", "Frei 3", "AEN", "FB01"});
 }
 
 TEST(ApkBody, RepresentativeRowByteForByteAndTheMessageFields) {

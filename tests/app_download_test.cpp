@@ -25,30 +25,13 @@ using namespace order_test;
 // The length of the body field, which the operation's body fills with blanks.
 constexpr size_t kBodyField = sizeof(DownloadMessage::body);
 
+// The values in the order of the body's fields, then the action code and the
+// area (table_rows::OperationValues).
 AppRow BaseOperation() {
-  return table_rows::OperationRow({.apk = "000000001234",
-                                   .app = "00010",
-                                   .bz1 = "Drehen",
-                                   .bz2 = "Schlichten",
-                                   .txt = "ABCDEFGHIJ",
-                                   .apg = "DREH",
-                                   .sme = 123.45,
-                                   .mee = "STK",
-                                   .str = 12.25,
-                                   .ste = 0.75,
-                                   .sza = 123.45,
-                                   .bds = "20240307",
-                                   .eds = "20240308",
-                                   .vaf = "00005",
-                                   .naf = "00020",
-                                   .sts = 3,
-                                   .zf1 = "Frei 1",
-                                   .zf2 = "Frei 2",
-                                   .zf3 = "Frei 3",
-                                   .ime = 40.5,
-                                   .ame = -1.5,
-                                   .dna = "NEU",
-                                   .fbe = "FB01"});
+  return table_rows::OperationRow(
+      {"000000001234", "00010",  "Drehen", "Schlichten", "ABCDEFGHIJ", "DREH",  123.45,  "STK",
+       12.25,          0.75,     123.45,   "20240307",   "20240308",   "00005", "00020", 3,
+       "Frei 1",       "Frei 2", "Frei 3", 40.5,         -1.5,         "NEU",   "FB01"});
 }
 
 TEST(AppBody, RepresentativeRowByteForByteAndTheMessageFields) {
