@@ -51,7 +51,7 @@ TEST(AppBody, RepresentativeRowByteForByteAndTheMessageFields) {
 
 TEST(AppBody, ShortNumbersStatusDatesAndCutTexts) {
   ExpectBodyCases<AppRow>(
-      App_DnlSatz, BaseOperation(), kBodyField, "X" + B(kBodyField - 247),
+      App_DnlSatz, BaseOperation(), kBodyField, std::string("X") + B(kBodyField - 247),
       {
           {"sza half", [](AppRow& r) { r.AppSza = 0.5; }, 123, "0000050"},
           {"sza zero", [](AppRow& r) { r.AppSza = 0; }, 123, "0000000"},
