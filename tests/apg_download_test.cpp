@@ -15,6 +15,7 @@
 #include "support/msg.h"
 #include "support/text.h"
 #include "tests/download_kit.h"
+#include "tests/table_rows.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -25,75 +26,58 @@ using testkit::R;
 
 TEST(ApgBody, FittingValuesEndAt135WithoutTheMark) {
   struct Case {
-    const char *apg, *bez, *txt, *fbe, *kst, *zf1, *zf2, *zf3;
+    table_rows::GroupValues row;
     std::string body;
   } cases[] = {
-      {"G1", "Montage", "ABCDEFGHIJ", "FB01", "4100", "z1", "z2", "z3",
+      {{"G1", "Montage", "ABCDEFGHIJ", "FB01", "4100", "z1", "z2", "z3", "AEN"},
        L("G1", 10) + L("Montage", 30) + "ABCDEFGH" + L("FB01", 10) + L("4100", 7) + B(10) +
            R("z1", 10) + R("z2", 20) + R("z3", 30)},
-      {"0123456789", "B", "T", "FB0123456", "1234567", "0123456789", "01234567890123456789",
-       "012345678901234567890123456789",
+      {{"0123456789", "B", "T", "FB0123456", "1234567", "0123456789", "01234567890123456789",
+        "012345678901234567890123456789", "AEN"},
        "0123456789" + L("B", 30) + L("T", 8) + "FB0123456 " + "1234567" + B(10) + "0123456789" +
            "01234567890123456789" + "012345678901234567890123456789"},
-      {"", "", "", "", "", "", "", "", B(135)},
+      {{"", "", "", "", "", "", "", "", "AEN"}, B(135)},
   };
   for (const Case& c : cases) {
-    ApgRow row = {};
-    CopyText(row.ApgApg, c.apg);
-    CopyText(row.ApgBez, c.bez);
-    CopyText(row.ApgTxt, c.txt);
-    CopyText(row.ApgFbe, c.fbe);
-    CopyText(row.ApgKst, c.kst);
-    CopyText(row.ApgZf1, c.zf1);
-    CopyText(row.ApgZf2, c.zf2);
-    CopyText(row.ApgZf3, c.zf3);
-    CopyText(row.ApgDna, "AEN");
     DownloadMessage m = {};
-    ASSERT_EQ(Apg_DnlSatz(&m, row), 0);
+    ASSERT_EQ(Apg_DnlSatz(&m, table_rows::GroupRow(c.row)), 0);
     ASSERT_EQ(c.body.size(), 135u);
-    EXPECT_EQ(std::string(m.body), c.body) << c.apg;
+    EXPECT_EQ(std::string(m.body), c.body) << c.row.apg;
     EXPECT_EQ(m.body[136], 'X');  // behind the end: never reaches the record
-    ExpectMessageFields(m, {.kind = "NEU", .action = "AEN", .table = "MAG", .field10 = c.apg});
+    ExpectMessageFields(m, {.kind = "NEU", .action = "AEN", .table = "MAG", .field10 = c.row.apg});
   }
 }
 
 TEST(ApgBody, LongerValuesShiftTheRestAndTheBodyEndsWithTheMark) {
   struct Case {
-    const char *kst, *zf1, *zf2;
+    table_rows::GroupValues row;
     std::string line;  // the formatted line; the body keeps its first 136
   } cases[] = {
       // a cost centre of 9 moves every later field two to the right
-      {"123456789", "z1", "z2",
+      {{"G1", "Bez", "Txt", "FB01", "123456789", "z1", "z2", "z3"},
        L("G1", 10) + L("Bez", 30) + L("Txt", 8) + L("FB01", 10) + "123456789" + B(10) +
            R("z1", 10) + R("z2", 20) + R("z3", 30)},
-      {"0123456789", "", "",
+      {{"G1", "Bez", "Txt", "FB01", "0123456789", "", "", "z3"},
        L("G1", 10) + L("Bez", 30) + L("Txt", 8) + L("FB01", 10) + "0123456789" + B(10) + B(10) +
            B(20) + R("z3", 30)},
-      {"4100", "012345678901234567890123456789", "012345678901234567890123456789",
+      {{"G1", "Bez", "Txt", "FB01", "4100", "012345678901234567890123456789",
+        "012345678901234567890123456789", "z3"},
        L("G1", 10) + L("Bez", 30) + L("Txt", 8) + L("FB01", 10) + L("4100", 7) + B(10) +
            "012345678901234567890123456789" + "012345678901234567890123456789" + R("z3", 30)},
   };
   for (const Case& c : cases) {
-    ApgRow row = {};
-    CopyText(row.ApgApg, "G1");
-    CopyText(row.ApgBez, "Bez");
-    CopyText(row.ApgTxt, "Txt");
-    CopyText(row.ApgFbe, "FB01");
-    CopyText(row.ApgKst, c.kst);
-    CopyText(row.ApgZf1, c.zf1);
-    CopyText(row.ApgZf2, c.zf2);
-    CopyText(row.ApgZf3, "z3");
     DownloadMessage m = {};
-    ASSERT_EQ(Apg_DnlSatz(&m, row), 0);
+    ASSERT_EQ(Apg_DnlSatz(&m, table_rows::GroupRow(c.row)), 0);
     ASSERT_GT(c.line.size(), 136u);
-    EXPECT_EQ(std::string(m.body), c.line.substr(0, 136) + "X" + B(118)) << c.kst;
+    EXPECT_EQ(std::string(m.body), c.line.substr(0, 136) + "X" + B(118)) << c.row.kst;
   }
 }
 
-class ApgDownloadTest : public DownloadTest {
+class ApgDownloadTest : public TableDownloadTest {
  protected:
+  ApgDownloadTest() : TableDownloadTest("Kvs530Apg", "ApgApg") {}
   void SetUp() override {
-    DownloadTest::SetUp();
+    TableDownloadTest::SetUp();
     AddGroupPerArea(tree_);
   }
   void Group(const std::string& apg, const std::string& fbe, const std::string& dwn,
@@ -109,13 +93,8 @@ class ApgDownloadTest : public DownloadTest {
     tree_.Exec("INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES ('" + apg + "', '" +
                DateText(from) + "', NULL, '" + kst + "')");
   }
-  std::string Marks(const std::string& apg) { return RowMarks("Kvs530Apg", "Apg", "ApgApg", apg); }
   static ApgRow Sent(const char* apg, const char* dna) {
-    ApgRow row = {};
-    CopyText(row.ApgApg, apg);
-    CopyText(row.ApgDna, dna);
-    CopyText(row.ApgDwn, "M1");
-    return row;
+    return SentRow(&ApgRow::ApgApg, &ApgRow::ApgDna, &ApgRow::ApgDwn, apg, dna);
   }
 };
 
@@ -124,14 +103,11 @@ TEST_F(ApgDownloadTest, ReleaseActsOnlyOnTheGroupAsItWasSent) {
   Group("G2", "FB01", "M1", "LOE");  // changed to "LOE" after it was sent as "AEN"
   Group("G3", "FB01", "M1", "AEN");  // changed to "AEN" after it was sent as "LOE"
   Group("G4", "FB01", "M1", "LOE");
-  EXPECT_EQ(Apg_Frei(Sent("G1", "NEU")), 0);
-  EXPECT_EQ(Apg_Frei(Sent("G2", "AEN")), DNL_LEFT_MARKED);
-  EXPECT_EQ(Apg_Frei(Sent("G3", "LOE")), DNL_LEFT_MARKED);
-  EXPECT_EQ(Apg_Frei(Sent("G4", "LOE")), 0);
-  EXPECT_EQ(Marks("G1"), "<NULL>/<NULL>");
-  EXPECT_EQ(Marks("G2"), "LOE/M1");  // its deletion goes with the next run
-  EXPECT_EQ(Marks("G3"), "AEN/M1");
-  EXPECT_EQ(Marks("G4"), "<gone>");
+  ExpectReleases(Apg_Frei, Sent,
+                 {{"G1", "NEU", 0, "<NULL>/<NULL>"},
+                  {"G2", "AEN", DNL_LEFT_MARKED, "LOE/M1"},  // its deletion goes with the next run
+                  {"G3", "LOE", DNL_LEFT_MARKED, "AEN/M1"},
+                  {"G4", "LOE", 0, "<gone>"}});
   EXPECT_EQ(tree_.Value("SELECT ApgBez FROM Kvs530Apg WHERE ApgApg = 'G1'"), "Bez G1");
   EXPECT_EQ(tree_.Value("SELECT ApgDat FROM Kvs530Apg WHERE ApgApg = 'G1'").substr(0, 10),
             DateText(0).substr(0, 10));
@@ -141,18 +117,10 @@ TEST_F(ApgDownloadTest, ReleaseActsOnlyOnTheGroupAsItWasSent) {
 }
 
 TEST_F(ApgDownloadTest, ReleaseThatCannotReadTheGroupWritesNothing) {
-  // The group vanished after it was sent: reported, no update is tried.
-  EXPECT_EQ(Apg_Frei(Sent("GONE", "NEU")), SQL_NOTFOUND);
-  std::vector<std::string> want = {"ApgDnl|Fehler bei Apg_PKeyRead|1403"};
-  EXPECT_EQ(Log(), want);
-
-  // The database cannot be reached: the group keeps every column and its marks.
-  Group("G1", "FB01", "M1", "NEU");
-  dbDisconnect();
-  EXPECT_EQ(Apg_Frei(Sent("G1", "NEU")), SQL_NOT_CONNECTED);
-  want.push_back("ApgDnl|Fehler bei Apg_PKeyRead|-3114");
-  EXPECT_EQ(Log(), want);
-  EXPECT_EQ(Marks("G1"), "NEU/M1");
+  // The group vanished after it was sent, or the database cannot be reached:
+  // reported, no update is tried; the group keeps every column.
+  ExpectReleaseWithoutItsRow(Apg_Frei, Sent, "ApgDnl|Fehler bei Apg_PKeyRead|", "G1",
+                             [&] { Group("G1", "FB01", "M1", "NEU"); });
   EXPECT_EQ(tree_.Value("SELECT ApgBez FROM Kvs530Apg"), "Bez G1");
 }
 
@@ -160,10 +128,8 @@ TEST_F(ApgDownloadTest, RemarkingUsesItsOwnExclusiveBounds) {
   for (const char* apg : {"0000000000", "0000000001", "5", "9999999998", "9999999999"})
     Group(apg, "FB01", "", "");
   Group("7", "FB02", "OLD", "NEU");
-  char from[11] = "5", to[11] = "6";  // the caller's range does not count
-  Apg_Sel("M7", from, to);
-  EXPECT_STREQ(from, "0000000000");
-  EXPECT_STREQ(to, "9999999999");
+  // the caller's range does not count
+  ExpectOwnBounds<11>(Apg_Sel, "5", "6", "0000000000", "9999999999");
   auto rows = tree_.Query(
       "SELECT ApgApg, ApgDna, ApgDwn, ApgErf, ApgKst, ApgSta FROM Kvs530Apg ORDER BY ApgApg");
   std::vector<std::vector<std::string>> want = {

@@ -14,40 +14,19 @@
 #include "support/platform.h"
 #include "support/text.h"
 #include "tests/order_test_rows.h"
+#include "tests/table_rows.h"
 #include "tests/test_env.h"
 
 namespace {
 
 using namespace order_test;
 
+// The values in the order of the body's fields, then the action code and the
+// area (table_rows::HeaderValues).
 ApkRow BaseHeader() {
-  ApkRow r = {};
-  CopyText(r.ApkApk, "000000001234");
-  CopyText(r.ApkBz1, "Welle 40mm");
-  CopyText(r.ApkBz2, "Schaft");
-  CopyText(r.ApkTxt, "ABCDEFGHIJ");
-  CopyText(r.ApkTnr, "T-4711");
-  CopyText(r.ApkTb1, "Teil 1");
-  CopyText(r.ApkTb2, "Teil 2");
-  r.ApkSme = 123.45;
-  CopyText(r.ApkMee, "STK");
-  CopyText(r.ApkBgs, "20240307");
-  CopyText(r.ApkEns, "20240412");
-  r.ApkAfo = 12;
-  r.ApkSts = 3;
-  CopyText(r.ApkZf1, "Frei 1");
-  CopyText(r.ApkZf2, "Frei 2");
-  CopyText(r.ApkZf3, "Frei 3");
-  CopyText(r.ApkDna, "AEN");
-  CopyText(r.ApkFbe, "FB01");
-  return r;
-}
-
-std::string Body(const ApkRow& row, const char* marker = "M1") {
-  DownloadMessage m;
-  Dnl_Begin(&m, "20240307", "090502", marker, 1);
-  EXPECT_EQ(Apk_DnlSatz(&m, row), 0);
-  return std::string(m.body);
+  return table_rows::HeaderRow({"000000001234", "Welle 40mm", "Schaft", "ABCDEFGHIJ", "T-4711",
+                                "Teil 1", "Teil 2", 123.45, "STK", "20240307", "20240412", 12, 3,
+                                "Frei 1", "Frei 2", "Frei 3", "AEN", "FB01"});
 }
 
 TEST(ApkBody, RepresentativeRowByteForByteAndTheMessageFields) {
@@ -56,69 +35,51 @@ TEST(ApkBody, RepresentativeRowByteForByteAndTheMessageFields) {
                      "240307" + "240412" + "12   " + "3" + L("Frei 1", 10) + L("Frei 2", 20) +
                      L("Frei 3", 30) + "X  ";
   ASSERT_EQ(want.size(), 255u);
-  for (const char* marker : {"M1", "InfToGen"}) {
-    DownloadMessage m;
-    Dnl_Begin(&m, "20240307", "090502", marker, 1);
-    ASSERT_EQ(Apk_DnlSatz(&m, BaseHeader()), 0);
-    EXPECT_EQ(std::string(m.body), want);
-    ExpectMessageFields(m, {.kind = strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU",
-                            .action = "AEN",  // the row's own, also for a repeat
-                            .table = "APK",
-                            .key = "000000001234"});
-    EXPECT_STREQ(m.date, "20240307");  // the frame's fields stay
-    EXPECT_EQ(m.seq, 1);
-  }
+  ExpectBodyInBothKinds(Apk_DnlSatz, BaseHeader(), want,
+                        {.action = "AEN",  // the row's own, also for a repeat
+                         .table = "APK",
+                         .key = "000000001234"});
 }
 
 TEST(ApkBody, FieldsCutPadAndConvertAtTheirPositions) {
-  struct Case {
-    const char* what;
-    void (*change)(ApkRow&);
-    size_t pos;
-    std::string want;
-  } cases[] = {
-      {"sme zero", [](ApkRow& r) { r.ApkSme = 0; }, 160, "00000000000"},
-      {"sme negative", [](ApkRow& r) { r.ApkSme = -1.5; }, 160, "-0000001500"},
-      {"sme largest", [](ApkRow& r) { r.ApkSme = 99999999.999; }, 160, "99999999999"},
-      {"sme smallest", [](ApkRow& r) { r.ApkSme = -9999999.999; }, 160, "-9999999999"},
-      {"sme too large is cut", [](ApkRow& r) { r.ApkSme = 123456789.5; }, 160, "12345678950STK"},
-      {"sme rounds", [](ApkRow& r) { r.ApkSme = 0.0005; }, 160, "00000000001"},
-      {"txt cut to 8", [](ApkRow& r) { CopyText(r.ApkTxt, "AB"); }, 72, "AB      T-4711"},
-      {"full texts",
-       [](ApkRow& r) {
-         CopyText(r.ApkBz1, "123456789012345678901234567890");
-         CopyText(r.ApkTnr, "ABCDEFGHIJKLMNOPQRST");
-       },
-       12, "123456789012345678901234567890Schaft"},
-      {"tnr full", [](ApkRow& r) { CopyText(r.ApkTnr, "ABCDEFGHIJKLMNOPQRST"); }, 80,
-       "ABCDEFGHIJKLMNOPQRSTTeil 1"},
-      {"empty dates", [](ApkRow& r) { r.ApkBgs[0] = r.ApkEns[0] = '\0'; }, 171,
-       "STK" + B(12) + "12"},
-      {"zf1 cut to 10, empty zf2",
-       [](ApkRow& r) {
-         CopyText(r.ApkZf1, "0123456789ABCDEF");
-         r.ApkZf2[0] = '\0';
-       },
-       191, "30123456789" + B(20) + "Frei 3"},
-      {"empty zf1", [](ApkRow& r) { r.ApkZf1[0] = '\0'; }, 192, B(10) + "Frei 2"},
-      {"zf3 full", [](ApkRow& r) { CopyText(r.ApkZf3, "abcdefghijklmnopqrstuvwxyz0123"); }, 222,
-       "abcdefghijklmnopqrstuvwxyz0123X  "},
-      {"status 10", [](ApkRow& r) { r.ApkSts = 10; }, 191, "0"},
-      {"status 12", [](ApkRow& r) { r.ApkSts = 12; }, 191, "1"},
-      {"status 0", [](ApkRow& r) { r.ApkSts = 0; }, 191, "0"},
-      {"status negative", [](ApkRow& r) { r.ApkSts = -5; }, 191, "-"},
-      {"count 0", [](ApkRow& r) { r.ApkAfo = 0; }, 186, "0    3"},
-      {"count 32767", [](ApkRow& r) { r.ApkAfo = 32767; }, 186, "327673"},
-      {"count -32768 keeps the status", [](ApkRow& r) { r.ApkAfo = -32768; }, 186, "-32763"},
-  };
-  for (const Case& c : cases) {
-    ApkRow row = BaseHeader();
-    c.change(row);
-    std::string body = Body(row);
-    ASSERT_EQ(body.size(), 255u) << c.what;
-    EXPECT_EQ(body.substr(c.pos, c.want.size()), c.want) << c.what;
-    EXPECT_EQ(body.substr(252), "X  ") << c.what;
-  }
+  ExpectBodyCases<ApkRow>(
+      Apk_DnlSatz, BaseHeader(), 255, "X  ",
+      {
+          {"sme zero", [](ApkRow& r) { r.ApkSme = 0; }, 160, "00000000000"},
+          {"sme negative", [](ApkRow& r) { r.ApkSme = -1.5; }, 160, "-0000001500"},
+          {"sme largest", [](ApkRow& r) { r.ApkSme = 99999999.999; }, 160, "99999999999"},
+          {"sme smallest", [](ApkRow& r) { r.ApkSme = -9999999.999; }, 160, "-9999999999"},
+          {"sme too large is cut", [](ApkRow& r) { r.ApkSme = 123456789.5; }, 160,
+           "12345678950STK"},
+          {"sme rounds", [](ApkRow& r) { r.ApkSme = 0.0005; }, 160, "00000000001"},
+          {"txt cut to 8", [](ApkRow& r) { CopyText(r.ApkTxt, "AB"); }, 72, "AB      T-4711"},
+          {"full texts",
+           [](ApkRow& r) {
+             CopyText(r.ApkBz1, "123456789012345678901234567890");
+             CopyText(r.ApkTnr, "ABCDEFGHIJKLMNOPQRST");
+           },
+           12, "123456789012345678901234567890Schaft"},
+          {"tnr full", [](ApkRow& r) { CopyText(r.ApkTnr, "ABCDEFGHIJKLMNOPQRST"); }, 80,
+           "ABCDEFGHIJKLMNOPQRSTTeil 1"},
+          {"empty dates", [](ApkRow& r) { r.ApkBgs[0] = r.ApkEns[0] = '\0'; }, 171,
+           "STK" + B(12) + "12"},
+          {"zf1 cut to 10, empty zf2",
+           [](ApkRow& r) {
+             CopyText(r.ApkZf1, "0123456789ABCDEF");
+             r.ApkZf2[0] = '\0';
+           },
+           191, "30123456789" + B(20) + "Frei 3"},
+          {"empty zf1", [](ApkRow& r) { r.ApkZf1[0] = '\0'; }, 192, B(10) + "Frei 2"},
+          {"zf3 full", [](ApkRow& r) { CopyText(r.ApkZf3, "abcdefghijklmnopqrstuvwxyz0123"); }, 222,
+           "abcdefghijklmnopqrstuvwxyz0123X  "},
+          {"status 10", [](ApkRow& r) { r.ApkSts = 10; }, 191, "0"},
+          {"status 12", [](ApkRow& r) { r.ApkSts = 12; }, 191, "1"},
+          {"status 0", [](ApkRow& r) { r.ApkSts = 0; }, 191, "0"},
+          {"status negative", [](ApkRow& r) { r.ApkSts = -5; }, 191, "-"},
+          {"count 0", [](ApkRow& r) { r.ApkAfo = 0; }, 186, "0    3"},
+          {"count 32767", [](ApkRow& r) { r.ApkAfo = 32767; }, 186, "327673"},
+          {"count -32768 keeps the status", [](ApkRow& r) { r.ApkAfo = -32768; }, 186, "-32763"},
+      });
 }
 
 class ApkDownloadTest : public OrderDownloadTest {
@@ -132,12 +93,8 @@ class ApkDownloadTest : public OrderDownloadTest {
     CopyText(r.ApkDat, "20240301120000");
     return r;
   }
-  std::vector<std::string> Row(const std::string& apk) {
-    auto rows = tree_.Query(
-        "SELECT ApkDwn, ApkDna, ApkDat, ApkErf FROM Kvs501Apk WHERE ApkApk = '" + apk + "'");
-    if (rows.empty()) return {"<gone>"};
-    rows[0][2] = Fresh(rows[0][2]);
-    return rows[0];
+  std::vector<std::string> Row(const std::string& apk) const {
+    return MarksRow("Kvs501Apk", "Apk", "ApkApk = '" + apk + "'");
   }
   // Makes the database refuse to take the marks off this order header.
   void RefuseUnmarking(const std::string& apk) {
@@ -223,9 +180,7 @@ TEST_F(ApkDownloadTest, RemarkingReportsARefusedRowAndGoesOn) {
       "ApkErf <> 'KoraSys')");
   char lower[13] = "", upper[13] = "";
   Auk_To_Apk("M1", lower, upper);
-  auto log = Log();
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].rfind("Auk_To_Apk|Fehelr bei Apk_PKeyDel|-", 0), 0u) << log[0];
+  EXPECT_EQ(LogLt0(), std::vector<std::string>{"Auk_To_Apk|Fehelr bei Apk_PKeyDel|<0"});
   EXPECT_EQ(Row("000000001000")[0], "<NULL>");
   EXPECT_EQ(Row("000000001001")[0], "M1");
 }
@@ -265,9 +220,7 @@ TEST_F(ApkDownloadTest, LoopStopsAtTheFirstRowThatCannotBeReleased) {
 
   // The record is out; the row keeps its marks and goes again next time.
   EXPECT_EQ(ReadFileBytes(tree_.buff() + "/SndDnl1.buf").size(), 552u);
-  auto log = Log();
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].rfind("ApkDnl|Fehler bei Apk_PKeyUpd|-", 0), 0u) << log[0];
+  EXPECT_EQ(LogLt0(), std::vector<std::string>{"ApkDnl|Fehler bei Apk_PKeyUpd|<0"});
   EXPECT_EQ(Row("000000001000")[0], "M1");
   EXPECT_EQ(Row("000000001001")[0], "M1");
 }

@@ -15,6 +15,7 @@
 #include "support/msg.h"
 #include "support/text.h"
 #include "tests/download_kit.h"
+#include "tests/table_rows.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -23,10 +24,11 @@ using testkit::B;
 using testkit::L;
 using testkit::R;
 
-class AplDownloadTest : public DownloadTest {
+class AplDownloadTest : public TableDownloadTest {
  protected:
+  AplDownloadTest() : TableDownloadTest("Kvs531Apl", "AplApl") {}
   void SetUp() override {
-    DownloadTest::SetUp();
+    TableDownloadTest::SetUp();
     AddGroupPerArea(tree_);
     tree_.Exec(
         "INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES "
@@ -43,13 +45,8 @@ class AplDownloadTest : public DownloadTest {
         (dna.empty() ? "NULL" : "'" + dna + "'") + ", " + (dwn.empty() ? "NULL" : "'" + dwn + "'") +
         ")");
   }
-  std::string Marks(const std::string& apl) { return RowMarks("Kvs531Apl", "Apl", "AplApl", apl); }
   static AplRow Sent(const char* apl, const char* dna) {
-    AplRow row = {};
-    CopyText(row.AplApl, apl);
-    CopyText(row.AplDna, dna);
-    CopyText(row.AplDwn, "M1");
-    return row;
+    return SentRow(&AplRow::AplApl, &AplRow::AplDna, &AplRow::AplDwn, apl, dna);
   }
 };
 
@@ -77,18 +74,17 @@ TEST_F(AplDownloadTest, BodyKeeps154CharactersAndTheMark) {
        "   421" + R("z1", 10) + R("z2", 20) + B(20) + "A"},
   };
   for (const Case& c : cases) {
-    AplRow row = {};
-    CopyText(row.AplApl, "P1");
-    CopyText(row.AplBez, "Platz eins");
-    CopyText(row.AplTxt, "0123456789");
-    CopyText(row.AplFbe, "FB01");
-    CopyText(row.AplApg, c.apg);
-    row.AplApr = c.apr;
-    row.AplSts = c.sts;
-    CopyText(row.AplZf1, "z1");
-    CopyText(row.AplZf2, "z2");
-    CopyText(row.AplZf3, c.zf3);
-    CopyText(row.AplDna, "LOE");
+    AplRow row = table_rows::PlaceRow({.apl = "P1",
+                                       .bez = "Platz eins",
+                                       .txt = "0123456789",
+                                       .fbe = "FB01",
+                                       .apg = c.apg,
+                                       .apr = c.apr,
+                                       .sts = c.sts,
+                                       .zf1 = "z1",
+                                       .zf2 = "z2",
+                                       .zf3 = c.zf3,
+                                       .dna = "LOE"});
     DownloadMessage m = {};
     ASSERT_EQ(Apl_DnlSatz(&m, row), 0) << c.apr;
     std::string line = L("P1", 10) + L("Platz eins", 30) + "01234567" + L("FB01", 10) +
@@ -127,14 +123,11 @@ TEST_F(AplDownloadTest, ReleaseActsOnlyOnTheWorkplaceAsItWasSent) {
   Place("P2", "FB01", "G1", "M1", "LOE");  // changed to "LOE" after it was sent as "AEN"
   Place("P3", "FB01", "G1", "M1", "AEN");  // changed to "AEN" after it was sent as "LOE"
   Place("P4", "FB01", "G1", "M1", "LOE");
-  EXPECT_EQ(Apl_Frei(Sent("P1", "NEU")), 0);
-  EXPECT_EQ(Apl_Frei(Sent("P2", "AEN")), DNL_LEFT_MARKED);
-  EXPECT_EQ(Apl_Frei(Sent("P3", "LOE")), DNL_LEFT_MARKED);
-  EXPECT_EQ(Apl_Frei(Sent("P4", "LOE")), 0);
-  EXPECT_EQ(Marks("P1"), "<NULL>/<NULL>");
-  EXPECT_EQ(Marks("P2"), "LOE/M1");
-  EXPECT_EQ(Marks("P3"), "AEN/M1");
-  EXPECT_EQ(Marks("P4"), "<gone>");
+  ExpectReleases(Apl_Frei, Sent,
+                 {{"P1", "NEU", 0, "<NULL>/<NULL>"},
+                  {"P2", "AEN", DNL_LEFT_MARKED, "LOE/M1"},
+                  {"P3", "LOE", DNL_LEFT_MARKED, "AEN/M1"},
+                  {"P4", "LOE", 0, "<gone>"}});
   // The release writes no other column: the date keeps its stored form.
   EXPECT_EQ(tree_.Value("SELECT AplUdt FROM Kvs531Apl WHERE AplApl = 'P1'"), "2024-03-07 08:15:30");
   std::vector<std::string> want = {"Apl_Frei|Zeile geaendert, bleibt markiert|0",
@@ -143,16 +136,8 @@ TEST_F(AplDownloadTest, ReleaseActsOnlyOnTheWorkplaceAsItWasSent) {
 }
 
 TEST_F(AplDownloadTest, ReleaseThatCannotReadTheWorkplaceWritesNothing) {
-  EXPECT_EQ(Apl_Frei(Sent("GONE", "NEU")), SQL_NOTFOUND);
-  std::vector<std::string> want = {"AplDnl|Fehler bei Apl_PKeyRead|1403"};
-  EXPECT_EQ(Log(), want);
-
-  Place("P1", "FB01", "G1", "M1", "NEU");
-  dbDisconnect();
-  EXPECT_EQ(Apl_Frei(Sent("P1", "NEU")), SQL_NOT_CONNECTED);
-  want.push_back("AplDnl|Fehler bei Apl_PKeyRead|-3114");
-  EXPECT_EQ(Log(), want);
-  EXPECT_EQ(Marks("P1"), "NEU/M1");
+  ExpectReleaseWithoutItsRow(Apl_Frei, Sent, "AplDnl|Fehler bei Apl_PKeyRead|", "P1",
+                             [&] { Place("P1", "FB01", "G1", "M1", "NEU"); });
 }
 
 TEST_F(AplDownloadTest, ReleaseOfAWorkplaceWithAnUnreadableDateWritesOnlyItsMarks) {
@@ -176,10 +161,7 @@ TEST_F(AplDownloadTest, RemarkingUsesItsOwnExclusiveBounds) {
   for (const char* apl : {"0000000000", "0000000001", "5", "9999999999"})
     Place(apl, "FB01", "G1", "", "");
   Place("7", "FB01", "G1", "OLD", "NEU");
-  char from[11] = "5", to[11] = "6";
-  Apl_Sel("M7", from, to);
-  EXPECT_STREQ(from, "0000000000");
-  EXPECT_STREQ(to, "9999999999");
+  ExpectOwnBounds<11>(Apl_Sel, "5", "6", "0000000000", "9999999999");
   auto rows =
       tree_.Query("SELECT AplApl, AplDna, AplDwn, AplErf, AplUdt FROM Kvs531Apl ORDER BY AplApl");
   std::string udt = "2024-03-07 08:15:30";

@@ -15,45 +15,23 @@
 #include "support/platform.h"
 #include "support/text.h"
 #include "tests/order_test_rows.h"
+#include "tests/table_rows.h"
 #include "tests/test_env.h"
 
 namespace {
 
 using namespace order_test;
 
-AppRow BaseOperation() {
-  AppRow r = {};
-  CopyText(r.AppApk, "000000001234");
-  CopyText(r.AppApp, "00010");
-  CopyText(r.AppBz1, "Drehen");
-  CopyText(r.AppBz2, "Schlichten");
-  CopyText(r.AppTxt, "ABCDEFGHIJ");
-  CopyText(r.AppApg, "DREH");
-  r.AppSme = 123.45;
-  CopyText(r.AppMee, "STK");
-  r.AppStr = 12.25;
-  r.AppSte = 0.75;
-  r.AppSza = 123.45;
-  CopyText(r.AppBdsDate, "20240307");
-  CopyText(r.AppEdsDate, "20240308");
-  CopyText(r.AppVaf, "00005");
-  CopyText(r.AppNaf, "00020");
-  r.AppSts = 3;
-  CopyText(r.AppZf1, "Frei 1");
-  CopyText(r.AppZf2, "Frei 2");
-  CopyText(r.AppZf3, "Frei 3");
-  r.AppIme = 40.5;
-  r.AppAme = -1.5;
-  CopyText(r.AppDna, "NEU");
-  CopyText(r.AppFbe, "FB01");
-  return r;
-}
+// The length of the body field, which the operation's body fills with blanks.
+constexpr size_t kBodyField = sizeof(DownloadMessage::body);
 
-std::string Body(const AppRow& row) {
-  DownloadMessage m;
-  Dnl_Begin(&m, "20240307", "090502", "M1", 1);
-  EXPECT_EQ(App_DnlSatz(&m, row), 0);
-  return std::string(m.body, strnlen(m.body, sizeof m.body));
+// The values in the order of the body's fields, then the action code and the
+// area (table_rows::OperationValues).
+AppRow BaseOperation() {
+  return table_rows::OperationRow(
+      {"000000001234", "00010",  "Drehen", "Schlichten", "ABCDEFGHIJ", "DREH",  123.45,  "STK",
+       12.25,          0.75,     123.45,   "20240307",   "20240308",   "00005", "00020", 3,
+       "Frei 1",       "Frei 2", "Frei 3", 40.5,         -1.5,         "NEU",   "FB01"});
 }
 
 TEST(AppBody, RepresentativeRowByteForByteAndTheMessageFields) {
@@ -65,59 +43,41 @@ TEST(AppBody, RepresentativeRowByteForByteAndTheMessageFields) {
       L("Frei 1", 10) + L("Frei 2", 20) + L("Frei 3", 30) + "00000040500" + "-0000001500" + B(11) +
       "X";
   ASSERT_EQ(want.size(), 247u);
-  for (const char* marker : {"M1", "InfToGen"}) {
-    DownloadMessage m;
-    Dnl_Begin(&m, "20240307", "090502", marker, 1);
-    ASSERT_EQ(App_DnlSatz(&m, BaseOperation()), 0);
-    std::string body(m.body, strnlen(m.body, sizeof m.body));
-    EXPECT_EQ(body.substr(0, 247), want);
-    EXPECT_EQ(body.find_first_not_of(' ', 247), std::string::npos);  // blanks after the mark
-    ExpectMessageFields(m, {.kind = strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU",
-                            .action = "NEU",
-                            .table = "APP",
-                            .key = "000000001234",
-                            .field5 = "00010"});
-  }
+  // Blanks after the mark fill the body field.
+  ExpectBodyInBothKinds(
+      App_DnlSatz, BaseOperation(), want + B(kBodyField - 247),
+      {.action = "NEU", .table = "APP", .key = "000000001234", .field5 = "00010"});
 }
 
 TEST(AppBody, ShortNumbersStatusDatesAndCutTexts) {
-  struct Case {
-    const char* what;
-    void (*change)(AppRow&);
-    size_t pos;
-    std::string want;
-  } cases[] = {
-      {"sza half", [](AppRow& r) { r.AppSza = 0.5; }, 123, "0000050"},
-      {"sza zero", [](AppRow& r) { r.AppSza = 0; }, 123, "0000000"},
-      {"str large loses leading digits", [](AppRow& r) { r.AppStr = 123456.78; }, 109, "2345678"},
-      {"str negative", [](AppRow& r) { r.AppStr = -1.5; }, 109, "0000150"},
-      {"ste huge stays 7 wide", [](AppRow& r) { r.AppSte = 1e12; }, 116, "00000000012345"},
-      {"sme negative", [](AppRow& r) { r.AppSme = -1.5; }, 95, "-0000001500STK"},
-      {"ime too large is cut", [](AppRow& r) { r.AppIme = 123456789.5; }, 213, "12345678950"},
-      {"status 10", [](AppRow& r) { r.AppSts = 10; }, 152, "0Frei 1"},
-      {"status 37", [](AppRow& r) { r.AppSts = 37; }, 152, "3"},
-      {"empty dates", [](AppRow& r) { r.AppBdsDate[0] = r.AppEdsDate[0] = '\0'; }, 130,
-       B(12) + "00005"},
-      {"txt and apg full", [](AppRow& r) { CopyText(r.AppApg, "0123456789"); }, 77,
-       "ABCDEFGH0123456789"},
-      {"zf cut",
-       [](AppRow& r) {
-         CopyText(r.AppZf1, "0123456789ABCDEF");
-         CopyText(r.AppZf2, "0123456789012345678901234");
-       },
-       153,
-       "0123456789"
-       "01234567890123456789Frei 3"},
-      {"empty operation texts", [](AppRow& r) { r.AppVaf[0] = r.AppNaf[0] = '\0'; }, 142,
-       B(10) + "3"},
-  };
-  for (const Case& c : cases) {
-    AppRow row = BaseOperation();
-    c.change(row);
-    std::string body = Body(row);
-    EXPECT_EQ(body.substr(c.pos, c.want.size()), c.want) << c.what;
-    EXPECT_EQ(body[246], 'X') << c.what;
-  }
+  ExpectBodyCases<AppRow>(
+      App_DnlSatz, BaseOperation(), kBodyField, std::string("X") + B(kBodyField - 247),
+      {
+          {"sza half", [](AppRow& r) { r.AppSza = 0.5; }, 123, "0000050"},
+          {"sza zero", [](AppRow& r) { r.AppSza = 0; }, 123, "0000000"},
+          {"str large loses leading digits", [](AppRow& r) { r.AppStr = 123456.78; }, 109,
+           "2345678"},
+          {"str negative", [](AppRow& r) { r.AppStr = -1.5; }, 109, "0000150"},
+          {"ste huge stays 7 wide", [](AppRow& r) { r.AppSte = 1e12; }, 116, "00000000012345"},
+          {"sme negative", [](AppRow& r) { r.AppSme = -1.5; }, 95, "-0000001500STK"},
+          {"ime too large is cut", [](AppRow& r) { r.AppIme = 123456789.5; }, 213, "12345678950"},
+          {"status 10", [](AppRow& r) { r.AppSts = 10; }, 152, "0Frei 1"},
+          {"status 37", [](AppRow& r) { r.AppSts = 37; }, 152, "3"},
+          {"empty dates", [](AppRow& r) { r.AppBdsDate[0] = r.AppEdsDate[0] = '\0'; }, 130,
+           B(12) + "00005"},
+          {"txt and apg full", [](AppRow& r) { CopyText(r.AppApg, "0123456789"); }, 77,
+           "ABCDEFGH0123456789"},
+          {"zf cut",
+           [](AppRow& r) {
+             CopyText(r.AppZf1, "0123456789ABCDEF");
+             CopyText(r.AppZf2, "0123456789012345678901234");
+           },
+           153,
+           "0123456789"
+           "01234567890123456789Frei 3"},
+          {"empty operation texts", [](AppRow& r) { r.AppVaf[0] = r.AppNaf[0] = '\0'; }, 142,
+           B(10) + "3"},
+      });
 }
 
 class AppDownloadTest : public OrderDownloadTest {
@@ -134,13 +94,8 @@ class AppDownloadTest : public OrderDownloadTest {
     CopyText(r.AppDat, "20240301120000");
     return r;
   }
-  std::vector<std::string> Row(const std::string& apk, const std::string& app) {
-    auto rows =
-        tree_.Query("SELECT AppDwn, AppDna, AppDat, AppErf FROM Kvs504App WHERE AppApk = '" + apk +
-                    "' AND AppApp = '" + app + "'");
-    if (rows.empty()) return {"<gone>"};
-    rows[0][2] = Fresh(rows[0][2]);
-    return rows[0];
+  std::vector<std::string> Row(const std::string& apk, const std::string& app) const {
+    return MarksRow("Kvs504App", "App", "AppApk = '" + apk + "' AND AppApp = '" + app + "'");
   }
   std::string Count(const std::string& apk) {
     return tree_.Value("SELECT ApkAfo FROM Kvs501Apk WHERE ApkApk = '" + apk + "'");
@@ -232,9 +187,7 @@ TEST_F(AppDownloadTest, RemarkingReportsARefusedRowAndGoesOn) {
       "AppErf <> 'KoraSys')");
   char of[13] = "000000000999", ot[13] = "000000001001", pf[6] = "00000", pt[6] = "00000";
   App_Sel("M1", of, ot, pf, pt);
-  auto log = Log();
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].rfind("App_Sel|Fehelr bei App_PKeyDel|-", 0), 0u) << log[0];
+  EXPECT_EQ(LogLt0(), std::vector<std::string>{"App_Sel|Fehelr bei App_PKeyDel|<0"});
   EXPECT_EQ(Row("000000001000", "00010")[0], "<NULL>");
   EXPECT_EQ(Row("000000001000", "00020")[0], "M1");
 }

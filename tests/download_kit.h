@@ -8,19 +8,22 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "db/session.h"
 #include "db/sql.h"
 #include "run/download_main.h"
 #include "sendbuf/snddnl.h"
+#include "support/text.h"
 #include "tests/test_env.h"
 #include "tests/ubg_prv_records.h"
 
 // The message fields a writer fills besides the body; blanks where the table
 // leaves a field alone.
 struct MessageFields {
-  const char* kind;  // "NEU", or "WDH" for a repeat
+  const char* kind = "NEU";  // or "WDH" for a repeat
   const char* action;
   const char* table;
   std::string field8 = std::string(8, ' ');
@@ -96,6 +99,13 @@ class DownloadTest : public ::testing::Test {
   void SetUp() override { tree_.Connect(); }
 
   std::vector<std::string> Log() const { return LogEntries(tree_.log()); }
+  // The log with negative codes as "<0", for errors whose number depends on
+  // the database.
+  std::vector<std::string> LogLt0() const {
+    auto log = Log();
+    for (std::string& e : log) e = NegativeAsLt0(e);
+    return log;
+  }
 
   // "action/marker" of the row of table (columns named prefix...) whose
   // key_col is key; "<gone>" when there is none.
@@ -146,5 +156,143 @@ class DownloadTest : public ::testing::Test {
     AllowChanges(tree_, table);
   }
 
+  // A re-marking for M7 asked for the range from..to (fields of N-1
+  // characters) that goes by its own fixed bounds: it writes them back into
+  // the fields.
+  template <size_t N>
+  static void ExpectOwnBounds(void (*sel)(const char*, char*, char*), const char* from,
+                              const char* to, const char* own_from, const char* own_to) {
+    char f[N], t[N];
+    CopyText(f, from);
+    CopyText(t, to);
+    sel("M7", f, t);
+    EXPECT_STREQ(f, own_from);
+    EXPECT_STREQ(t, own_to);
+  }
+
+  // A re-marking (remark) while table refuses every change: each of its rows
+  // writes entry (a negative code as "<0") and the re-marking goes on to the
+  // next. Then, with the refusing table (a view) dropped, the re-marking
+  // writes nothing more.
+  void ExpectRemarkingRefused(const std::function<void()>& remark, const std::string& table,
+                              const std::string& entry, size_t rows) {
+    RefuseChanges(tree_, table);
+    remark();
+    EXPECT_EQ(LogLt0(), std::vector<std::string>(rows, entry));
+  }
+  void ExpectRemarkingSilentWithoutTable(const std::function<void()>& remark,
+                                         const std::string& table) {
+    auto log = Log();
+    tree_.Exec("DROP VIEW " + table);
+    remark();
+    EXPECT_EQ(Log(), log);
+  }
+
   TestTree tree_;
+};
+
+// A row as a download sent it for marker M1: its key and action code, nothing
+// else.
+template <class Row, size_t K, size_t A, size_t M>
+Row SentRow(char (Row::*key)[K], char (Row::*dna)[A], char (Row::*dwn)[M], const char* k,
+            const char* action) {
+  Row row = {};
+  CopyText(row.*key, k);
+  CopyText(row.*dna, action);
+  CopyText(row.*dwn, "M1");
+  return row;
+}
+
+// The fixture of the download of one table: Marks ("action/marker" of the
+// row with key, "<gone>" when there is none), Clear, and the release checks
+// the tables share.
+class TableDownloadTest : public DownloadTest {
+ protected:
+  // table ("Kvs521Ubg"; its columns begin with its last three letters) and
+  // its key column.
+  TableDownloadTest(const char* table, const char* key)
+      : table_(table), prefix_(table_.substr(table_.size() - 3)), key_(key) {}
+  std::string Marks(const std::string& key) const { return RowMarks(table_, prefix_, key_, key); }
+  void Clear() const { tree_.Exec("DELETE FROM " + table_); }
+  const std::string& table() const { return table_; }
+
+  // Releases (frei) of rows as they were sent (sent(key, action code)), in
+  // the order given; then the marks each row keeps.
+  struct SentRelease {
+    const char* key;
+    const char* sent;  // the action code it was sent with
+    int32_t rc;
+    const char* marks;
+  };
+  template <class Row>
+  void ExpectReleases(int32_t (*frei)(Row), Row (*sent)(const char*, const char*),
+                      const std::vector<SentRelease>& releases) {
+    for (const SentRelease& r : releases) EXPECT_EQ(frei(sent(r.key, r.sent)), r.rc) << r.key;
+    for (const SentRelease& r : releases) EXPECT_EQ(Marks(r.key), r.marks) << r.key;
+  }
+
+  // A release (frei) that cannot read its row again tries no change: of a
+  // row that is gone (1403), and of the row key (marked "NEU" for M1 by
+  // insert) with the database out of reach (-3114), each reported as entry
+  // and its code. The row keeps its marks.
+  template <class Row>
+  void ExpectReleaseWithoutItsRow(int32_t (*frei)(Row), Row (*sent)(const char*, const char*),
+                                  const std::string& entry, const char* key,
+                                  const std::function<void()>& insert) {
+    EXPECT_EQ(frei(sent("GONE", "NEU")), SQL_NOTFOUND);
+    std::vector<std::string> want = {entry + "1403"};
+    EXPECT_EQ(Log(), want);
+
+    insert();
+    dbDisconnect();
+    EXPECT_EQ(frei(sent(key, "NEU")), SQL_NOT_CONNECTED);
+    want.push_back(entry + "-3114");
+    EXPECT_EQ(Log(), want);
+    EXPECT_EQ(Marks(key), "NEU/M1");
+  }
+
+ private:
+  std::string table_, prefix_, key_;
+};
+
+// The fixture of the downloads whose tests insert their rows by the values
+// of a fixed column list (Insert), with the two terminal groups of
+// AddTerminalGroups.
+class GroupsDownloadTest : public TableDownloadTest {
+ protected:
+  // columns: the columns Insert's values fill, in their order.
+  GroupsDownloadTest(const char* table, const char* key, const char* columns)
+      : TableDownloadTest(table, key), columns_(columns) {}
+  void SetUp() override {
+    TableDownloadTest::SetUp();
+    AddTerminalGroups(tree_);
+  }
+  void Insert(const std::string& values) const {
+    tree_.Exec("INSERT INTO " + table() + " (" + columns_ + ") VALUES " + values);
+  }
+
+  // A download (dnl) of marker M1 once for each case, with one row (values
+  // for Insert) while the table refuses every change: see
+  // ExpectDownloadWithChangesRefused; the row with key keeps its marks; then
+  // also() checks what else it keeps.
+  struct RefusedRelease {
+    const char* op;  // what the release would have done
+    std::string row;
+    std::string marks;
+    const char* entry;
+  };
+  void ExpectReleasesRefused(
+      int32_t (*dnl)(const char*, const char*, const char*), const std::string& key,
+      const std::vector<RefusedRelease>& cases, const std::function<void()>& also = [] {}) {
+    for (const RefusedRelease& c : cases) {
+      Insert(c.row);
+      ExpectDownloadWithChangesRefused(dnl, table(), c.entry);
+      EXPECT_EQ(Marks(key), c.marks) << c.op;
+      also();
+      Clear();
+    }
+  }
+
+ private:
+  std::string columns_;
 };

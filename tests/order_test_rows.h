@@ -5,10 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "download/frame.h"
+#include "sendbuf/snddnl.h"
 #include "support/platform.h"
 #include "tests/download_kit.h"
 #include "tests/test_env.h"
@@ -98,7 +101,77 @@ class OrderDownloadTest : public DownloadTest {
     Plat_SetClock(1709798702);
   }
   void TearDown() override { Plat_SetClock(0); }
+
+  // Marker, action code, change time (through Fresh) and author of the row of
+  // table (columns prefix...) that where selects; {"<gone>"} without one.
+  std::vector<std::string> MarksRow(const std::string& table, const std::string& prefix,
+                                    const std::string& where) const {
+    auto rows = tree_.Query("SELECT " + prefix + "Dwn, " + prefix + "Dna, " + prefix + "Dat, " +
+                            prefix + "Erf FROM " + table + " WHERE " + where);
+    if (rows.empty()) return {"<gone>"};
+    rows[0][2] = Fresh(rows[0][2]);
+    return rows[0];
+  }
 };
+
+// A body formatter of the order tables.
+template <class Row>
+using BodyFormat = int32_t (*)(DownloadMessage*, Row);
+
+// The body format writes for row in a download of marker (up to the body's
+// first zero byte, if any).
+template <class Row>
+std::string BodyOf(BodyFormat<Row> format, const Row& row, const char* marker = "M1") {
+  DownloadMessage m;
+  Dnl_Begin(&m, "20240307", "090502", marker, 1);
+  EXPECT_EQ(format(&m, row), 0) << marker;
+  return std::string(m.body, strnlen(m.body, sizeof m.body));
+}
+
+// format on row in a download and in a repeat ("InfToGen"): the body is want
+// to the letter, the message fields are fields with the kind "NEU" or, for
+// the repeat, "WDH", and the frame's date and sequence number stay.
+template <class Row>
+void ExpectBodyInBothKinds(BodyFormat<Row> format, const Row& row, const std::string& want,
+                           MessageFields fields) {
+  for (const char* marker : {"M1", "InfToGen"}) {
+    DownloadMessage m;
+    Dnl_Begin(&m, "20240307", "090502", marker, 1);
+    ASSERT_EQ(format(&m, row), 0) << marker;
+    EXPECT_EQ(std::string(m.body, strnlen(m.body, sizeof m.body)), want) << marker;
+    fields.kind = strcmp(marker, "InfToGen") == 0 ? "WDH" : "NEU";
+    ExpectMessageFields(m, fields);
+    EXPECT_STREQ(m.date, "20240307");
+    EXPECT_EQ(m.seq, 1);
+  }
+}
+
+// One change to a base row and the text it puts at pos of the body.
+template <class Row>
+struct BodyCase {
+  const char* what;
+  void (*change)(Row&);
+  size_t pos;
+  std::string want;
+};
+
+// Each case on its own copy of base: the body keeps its size and its end
+// (end at size - end.size()) and holds the case's text at its position.
+template <class Row>
+void ExpectBodyCases(BodyFormat<Row> format, const Row& base, size_t size, const std::string& end,
+                     const std::vector<BodyCase<Row>>& cases) {
+  for (const BodyCase<Row>& c : cases) {
+    Row row = base;
+    c.change(row);
+    std::string body = BodyOf(format, row);
+    if (body.size() != size) {
+      ADD_FAILURE() << c.what << ": body of " << body.size() << " characters, not " << size;
+      continue;
+    }
+    EXPECT_EQ(body.substr(c.pos, c.want.size()), c.want) << c.what;
+    EXPECT_EQ(body.substr(size - end.size()), end) << c.what;
+  }
+}
 
 // The 552 bytes of a record to terminal group 1, 2 or 3 with the time stamp
 // (yyyymmddHHMMSS, also the run's date and time) and the message's body.

@@ -86,19 +86,14 @@ TEST(PrvBody, SecondRecordCarriesPrvAwnAndTheActionUnchanged) {
   }
 }
 
-class PrvDownloadTest : public DownloadTest {
+// The columns of a person in the order the tests give their values.
+const char* const kPrvColumns =
+    "PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvDna, PrvDwn, PrvAwa, PrvAwn, "
+    "PrvAnw, PrvAvn, PrvAbi, PrvApl, PrvApp, PrvNam";
+
+class PrvDownloadTest : public GroupsDownloadTest {
  protected:
-  void SetUp() override {
-    DownloadTest::SetUp();
-    AddTerminalGroups(tree_);
-  }
-  void Insert(const std::string& values) {
-    tree_.Exec(
-        "INSERT INTO Kvs510Prv (PrvPnr, PrvGvo, PrvGbi, PrvBer, PrvKst, PrvFbe, PrvDna, PrvDwn, "
-        "PrvAwa, PrvAwn, PrvAnw, PrvAvn, PrvAbi, PrvApl, PrvApp, PrvNam) VALUES " +
-        values);
-  }
-  std::string Marks(const char* pnr) { return RowMarks("Kvs510Prv", "Prv", "PrvPnr", pnr); }
+  PrvDownloadTest() : GroupsDownloadTest("Kvs510Prv", "PrvPnr", kPrvColumns) {}
   // Validity, leave columns and name of a person, '|'-separated.
   std::string Rest(const char* pnr) {
     return tree_.Value(
@@ -182,7 +177,7 @@ TEST_F(PrvDownloadTest, ReleaseDecidesOnTheRowAsReadAgainButOnlyAsItWasSent) {
                "', PrvAwa=" + std::to_string(c.awa_now));
     EXPECT_EQ(Prv_Frei(row), c.rc) << c.sent << c.action_now << c.awa_now;
     EXPECT_EQ(Marks("1001"), c.marks) << c.sent << c.action_now << c.awa_now;
-    tree_.Exec("DELETE FROM Kvs510Prv");
+    Clear();
   }
   std::vector<std::string> log = {"Prv_Frei|Zeile geaendert, bleibt markiert|0",
                                   "Prv_Frei|Zeile geaendert, bleibt markiert|0"};
@@ -197,21 +192,17 @@ TEST_F(PrvDownloadTest, PersonDeletedBeforeItsReleaseIsReported) {
 }
 
 TEST_F(PrvDownloadTest, RefusedReleaseKeepsThePersonMarked) {
-  struct Case {
-    const char* op;
-    const char* values;
-    const char* marks;
-    const char* entry;
-  } cases[] = {{"DELETE", "'LOE', 'M1', 3", "LOE/M1", "Prv_Frei|Fehler bei Prv_PKeyDel|<0"},
-               {"UPDATE", "'LOE', 'M1', 2", "LOE/M1", "PrvDnl|Fehler bei Prv_PKeyUpd|<0"}};
-  for (const Case& c : cases) {
-    Insert(std::string("('1001', ") + kLeave + "'FB01', " + c.values +
-           ", 'U9', 4, NULL, NULL, 5, 6, 'Name')");
-    ExpectDownloadWithChangesRefused(Prv_Dnl, "Kvs510Prv", c.entry);
-    EXPECT_EQ(Marks("1001"), c.marks) << c.op;
-    EXPECT_EQ(Rest("1001"), "2024-01-01 00:00:00|2030-12-31 00:00:00|U9|-|-|4|5|6|Name");
-    tree_.Exec("DELETE FROM Kvs510Prv");
-  }
+  auto row = [](const char* values) {
+    return std::string("('1001', ") + kLeave + "'FB01', " + values +
+           ", 'U9', 4, NULL, NULL, 5, 6, 'Name')";
+  };
+  ExpectReleasesRefused(
+      Prv_Dnl, "1001",
+      {{"DELETE", row("'LOE', 'M1', 3"), "LOE/M1", "Prv_Frei|Fehler bei Prv_PKeyDel|<0"},
+       {"UPDATE", row("'LOE', 'M1', 2"), "LOE/M1", "PrvDnl|Fehler bei Prv_PKeyUpd|<0"}},
+      [&] {
+        EXPECT_EQ(Rest("1001"), "2024-01-01 00:00:00|2030-12-31 00:00:00|U9|-|-|4|5|6|Name");
+      });
   EXPECT_EQ(SentRecords(tree_, 1).size(), 4u);  // both records, sent all the same
 }
 
@@ -224,10 +215,7 @@ TEST_F(PrvDownloadTest, ReMarkingTakesEveryValidPersonWhateverTheRequestSays) {
   Insert(person("00000000", "NULL") + "," + person("0999", day(-1)) + "," + person("1500", day(0)) +
          "," + person("1600", day(1)) + "," + person("5000", "NULL") + "," +
          person("99999999", day(-30)) + "," + person("A123", "NULL"));
-  char from[9] = "1000", to[9] = "2000";
-  Prv_Sel("M7", from, to);
-  EXPECT_STREQ(from, "00000000");
-  EXPECT_STREQ(to, "99999999");
+  ExpectOwnBounds<9>(Prv_Sel, "1000", "2000", "00000000", "99999999");
   auto marked = tree_.Query(
       "SELECT PrvPnr, PrvDna, PrvDwn, PrvErf, PrvNam FROM Kvs510Prv WHERE PrvDwn IS NOT NULL "
       "ORDER BY PrvPnr");
@@ -247,16 +235,12 @@ TEST_F(PrvDownloadTest, ReMarkingGoesOnAfterARefusedRowAndIsSilentWithoutTable) 
          "'FB01', NULL, NULL, 0, NULL, 0, NULL, NULL, 0, 0, "
          "NULL), ('1002', " +
          kLeave + "'FB01', NULL, NULL, 0, NULL, 0, NULL, NULL, 0, 0, NULL)");
-  RefuseChanges(tree_, "Kvs510Prv");
-  char from[9] = "", to[9] = "";
-  Prv_Sel("M7", from, to);
-  auto log = Log();
-  ASSERT_EQ(log.size(), 2u);
-  for (const std::string& e : log) EXPECT_EQ(NegativeAsLt0(e), "Prv_Sel|Fehelr bei Prv_PKeyDel|<0");
-
-  tree_.Exec("DROP VIEW Kvs510Prv");
-  Prv_Sel("M7", from, to);
-  EXPECT_EQ(Log(), log);
+  auto remark = [] {
+    char from[9] = "", to[9] = "";
+    Prv_Sel("M7", from, to);
+  };
+  ExpectRemarkingRefused(remark, "Kvs510Prv", "Prv_Sel|Fehelr bei Prv_PKeyDel|<0", 2);
+  ExpectRemarkingSilentWithoutTable(remark, "Kvs510Prv");
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "download/ubg_dnl.h"
 #include "sendbuf/snddnl.h"
 #include "support/text.h"
+#include "tests/table_rows.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -83,101 +84,101 @@ DownloadMessage Begin() {
   return msg;
 }
 
-TEST(RecordLayoutTest, OrderHeader) {
-  ApkRow r{};
-  CopyText(r.ApkApk, W("A", 12).c_str());
-  CopyText(r.ApkBz1, W("B1", 30).c_str());
-  CopyText(r.ApkBz2, W("B2", 30).c_str());
-  CopyText(r.ApkTxt, W("TX", 10).c_str());  // the record holds 8 of them
-  CopyText(r.ApkTnr, W("TN", 20).c_str());
-  CopyText(r.ApkTb1, W("T1", 30).c_str());
-  CopyText(r.ApkTb2, W("T2", 30).c_str());
-  r.ApkSme = 250.5;
-  CopyText(r.ApkMee, "STK");
-  CopyText(r.ApkBgs, "20240308");
-  CopyText(r.ApkEns, "20241231");
-  r.ApkAfo = 12;
-  r.ApkSts = 3;
-  CopyText(r.ApkZf1, W("Z1", 10).c_str());
-  CopyText(r.ApkZf2, W("Z2", 20).c_str());
-  CopyText(r.ApkZf3, W("Z3", 30).c_str());
-  CopyText(r.ApkDna, "AEN");
+// Check on the message that format fills from row.
+template <class Row>
+void CheckRow(int32_t (*format)(DownloadMessage*, Row), const Row& row, const char* table,
+              const char* action, const std::vector<std::string>& body) {
   DownloadMessage msg = Begin();
-  ASSERT_EQ(Apk_DnlSatz(&msg, r), 0);
-  Check(msg, "APK", "AEN",
-        {W("A", 12), W("B1", 30), W("B2", 30), W("TX", 8), W("TN", 20), W("T1", 30), W("T2", 30),
-         Number(250.5), "STK", "240308", "241231", "12   ", "3", W("Z1", 10), W("Z2", 20),
-         W("Z3", 30), "X"});
+  ASSERT_EQ(format(&msg, row), 0) << table;
+  Check(msg, table, action, body);
+}
+
+TEST(RecordLayoutTest, OrderHeader) {
+  ApkRow r = table_rows::HeaderRow({.apk = W("A", 12),
+                                    .bz1 = W("B1", 30),
+                                    .bz2 = W("B2", 30),
+                                    .txt = W("TX", 10),  // the record holds 8 of them
+                                    .tnr = W("TN", 20),
+                                    .tb1 = W("T1", 30),
+                                    .tb2 = W("T2", 30),
+                                    .sme = 250.5,
+                                    .mee = "STK",
+                                    .bgs = "20240308",
+                                    .ens = "20241231",
+                                    .afo = 12,
+                                    .sts = 3,
+                                    .zf1 = W("Z1", 10),
+                                    .zf2 = W("Z2", 20),
+                                    .zf3 = W("Z3", 30),
+                                    .dna = "AEN"});
+  CheckRow(Apk_DnlSatz, r, "APK", "AEN",
+           {W("A", 12), W("B1", 30), W("B2", 30), W("TX", 8), W("TN", 20), W("T1", 30), W("T2", 30),
+            Number(250.5), "STK", "240308", "241231", "12   ", "3", W("Z1", 10), W("Z2", 20),
+            W("Z3", 30), "X"});
 }
 
 TEST(RecordLayoutTest, OrderOperation) {
-  AppRow r{};
-  CopyText(r.AppApk, W("A", 12).c_str());
-  CopyText(r.AppApp, "00010");
-  CopyText(r.AppBz1, W("B1", 30).c_str());
-  CopyText(r.AppBz2, W("B2", 30).c_str());
-  CopyText(r.AppTxt, W("TX", 10).c_str());
-  CopyText(r.AppApg, W("G", 10).c_str());
-  r.AppSme = 12.5;
-  CopyText(r.AppMee, "KG ");
-  r.AppStr = 1.25;
-  r.AppSte = 2.5;
-  r.AppSza = 30.125;
-  CopyText(r.AppBdsDate, "20240308");
-  CopyText(r.AppEdsDate, "20240309");
-  CopyText(r.AppVaf, "00005");
-  CopyText(r.AppNaf, "00020");
-  r.AppSts = 1;
-  CopyText(r.AppZf1, W("Z1", 10).c_str());
-  CopyText(r.AppZf2, W("Z2", 20).c_str());
-  CopyText(r.AppZf3, W("Z3", 30).c_str());
-  r.AppIme = 3.5;
-  r.AppAme = 1.0;
-  CopyText(r.AppDna, "NEU");
-  DownloadMessage msg = Begin();
-  ASSERT_EQ(App_DnlSatz(&msg, r), 0);
-  Check(msg, "APP", "NEU",
-        {W("A", 12),
-         "00010",
-         W("B1", 30),
-         W("B2", 30),
-         W("TX", 8),
-         W("G", 10),
-         Number(12.5),
-         "KG ",
-         ShortNumber(1.25),
-         ShortNumber(2.5),
-         ShortNumber(30.125),
-         "240308",
-         "240309",
-         "00005",
-         "00020",
-         "1",
-         W("Z1", 10),
-         W("Z2", 20),
-         W("Z3", 30),
-         Number(3.5),
-         Number(1.0),
-         B(11),
-         "X"});
+  AppRow r = table_rows::OperationRow({.apk = W("A", 12),
+                                       .app = "00010",
+                                       .bz1 = W("B1", 30),
+                                       .bz2 = W("B2", 30),
+                                       .txt = W("TX", 10),
+                                       .apg = W("G", 10),
+                                       .sme = 12.5,
+                                       .mee = "KG ",
+                                       .str = 1.25,
+                                       .ste = 2.5,
+                                       .sza = 30.125,
+                                       .bds = "20240308",
+                                       .eds = "20240309",
+                                       .vaf = "00005",
+                                       .naf = "00020",
+                                       .sts = 1,
+                                       .zf1 = W("Z1", 10),
+                                       .zf2 = W("Z2", 20),
+                                       .zf3 = W("Z3", 30),
+                                       .ime = 3.5,
+                                       .ame = 1.0,
+                                       .dna = "NEU"});
+  CheckRow(App_DnlSatz, r, "APP", "NEU",
+           {W("A", 12),
+            "00010",
+            W("B1", 30),
+            W("B2", 30),
+            W("TX", 8),
+            W("G", 10),
+            Number(12.5),
+            "KG ",
+            ShortNumber(1.25),
+            ShortNumber(2.5),
+            ShortNumber(30.125),
+            "240308",
+            "240309",
+            "00005",
+            "00020",
+            "1",
+            W("Z1", 10),
+            W("Z2", 20),
+            W("Z3", 30),
+            Number(3.5),
+            Number(1.0),
+            B(11),
+            "X"});
 }
 
 TEST(RecordLayoutTest, WorkplaceGroup) {
-  ApgRow r{};
-  CopyText(r.ApgApg, W("G", 10).c_str());
-  CopyText(r.ApgBez, W("BZ", 30).c_str());
-  CopyText(r.ApgTxt, W("TX", 10).c_str());
-  CopyText(r.ApgFbe, W("FB", 10).c_str());
-  CopyText(r.ApgKst, "KST4711");
-  CopyText(r.ApgZf1, W("Z1", 10).c_str());
-  CopyText(r.ApgZf2, W("Z2", 20).c_str());
-  CopyText(r.ApgZf3, W("Z3", 30).c_str());
-  CopyText(r.ApgDna, "LOE");
-  DownloadMessage msg = Begin();
-  ASSERT_EQ(Apg_DnlSatz(&msg, r), 0);
-  Check(msg, "MAG", "LOE",
-        {W("G", 10), W("BZ", 30), W("TX", 8), W("FB", 10), "KST4711", B(10), W("Z1", 10),
-         W("Z2", 20), W("Z3", 30)});
+  ApgRow r = table_rows::GroupRow({.apg = W("G", 10),
+                                   .bez = W("BZ", 30),
+                                   .txt = W("TX", 10),
+                                   .fbe = W("FB", 10),
+                                   .kst = "KST4711",
+                                   .zf1 = W("Z1", 10),
+                                   .zf2 = W("Z2", 20),
+                                   .zf3 = W("Z3", 30),
+                                   .dna = "LOE"});
+  CheckRow(Apg_DnlSatz, r, "MAG", "LOE",
+           {W("G", 10), W("BZ", 30), W("TX", 8), W("FB", 10), "KST4711", B(10), W("Z1", 10),
+            W("Z2", 20), W("Z3", 30)});
 }
 
 TEST(RecordLayoutTest, Workplace) {
@@ -185,23 +186,20 @@ TEST(RecordLayoutTest, Workplace) {
   tree.Connect();  // the workplace's cost centre comes from its group's assignment
   tree.Exec("INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES ('" + W("G", 10) +
             "', '" + DateText(-30) + "', NULL, 'KST4711')");
-  AplRow r{};
-  CopyText(r.AplApl, W("P", 10).c_str());
-  CopyText(r.AplBez, W("BZ", 30).c_str());
-  CopyText(r.AplTxt, W("TX", 10).c_str());
-  CopyText(r.AplFbe, W("FB", 10).c_str());
-  CopyText(r.AplApg, W("G", 10).c_str());
-  r.AplApr = 42;
-  r.AplSts = 1;
-  CopyText(r.AplZf1, W("Z1", 10).c_str());
-  CopyText(r.AplZf2, W("Z2", 20).c_str());
-  CopyText(r.AplZf3, W("Z3", 30).c_str());  // 23 of its 30 places are kept
-  CopyText(r.AplDna, "AEN");
-  DownloadMessage msg = Begin();
-  ASSERT_EQ(Apl_DnlSatz(&msg, r), 0);
-  Check(msg, "MAS", "AEN",
-        {W("P", 10), W("BZ", 30), W("TX", 8), W("FB", 10), "KST4711", W("G", 10), B(20), "   42",
-         "1", W("Z1", 10), W("Z2", 20), W("Z3", 23), "X"});
+  AplRow r = table_rows::PlaceRow({.apl = W("P", 10),
+                                   .bez = W("BZ", 30),
+                                   .txt = W("TX", 10),
+                                   .fbe = W("FB", 10),
+                                   .apg = W("G", 10),
+                                   .apr = 42,
+                                   .sts = 1,
+                                   .zf1 = W("Z1", 10),
+                                   .zf2 = W("Z2", 20),
+                                   .zf3 = W("Z3", 30),  // 23 of its 30 places are kept
+                                   .dna = "AEN"});
+  CheckRow(Apl_DnlSatz, r, "MAS", "AEN",
+           {W("P", 10), W("BZ", 30), W("TX", 8), W("FB", 10), "KST4711", W("G", 10), B(20), "   42",
+            "1", W("Z1", 10), W("Z2", 20), W("Z3", 23), "X"});
 }
 
 TEST(RecordLayoutTest, InterruptionReason) {

@@ -58,20 +58,13 @@ TEST(UbgBody, LayoutForFittingAndOverlongValues) {
   }
 }
 
-class UbgDownloadTest : public DownloadTest {
+// The columns of a reason in the order the tests give their values.
+const char* const kUbgColumns =
+    "UbgUbg, UbgKnz, UbgFbe, UbgBez, UbgTxt, UbgDna, UbgDwn, UbgSta, UbgErf";
+
+class UbgDownloadTest : public GroupsDownloadTest {
  protected:
-  void SetUp() override {
-    DownloadTest::SetUp();
-    AddTerminalGroups(tree_);
-  }
-  void Insert(const std::string& values) {
-    tree_.Exec(
-        "INSERT INTO Kvs521Ubg (UbgUbg, UbgKnz, UbgFbe, UbgBez, UbgTxt, UbgDna, UbgDwn, "
-        "UbgSta, UbgErf) VALUES " +
-        values);
-  }
-  // Action code and marker of a reason, "<gone>" when it no longer exists.
-  std::string Marks(const char* code) { return RowMarks("Kvs521Ubg", "Ubg", "UbgUbg", code); }
+  UbgDownloadTest() : GroupsDownloadTest("Kvs521Ubg", "UbgUbg", kUbgColumns) {}
   // A marked reason as the download cursor delivers it.
   UbgRow Fetched(const char* marker) {
     return FetchedRow(Ubg_OpenDnl, Ubg_FetchDnl, Ubg_CloseDnl, marker);
@@ -134,7 +127,7 @@ TEST_F(UbgDownloadTest, ReleaseActsOnlyOnTheReasonAsItWasSent) {
                "', UbgDwn=" + (*c.marker_now ? std::string("'") + c.marker_now + "'" : "NULL"));
     EXPECT_EQ(Ubg_Frei(row), c.rc) << c.action_now << c.marker_now;
     EXPECT_EQ(Marks("R1"), c.after) << c.action_now << c.marker_now;
-    tree_.Exec("DELETE FROM Kvs521Ubg");
+    Clear();
   }
   std::vector<std::string> log = {"Ubg_Frei|Zeile geaendert, bleibt markiert|0",
                                   "Ubg_Frei|Zeile geaendert, bleibt markiert|0"};
@@ -148,18 +141,11 @@ TEST_F(UbgDownloadTest, ReasonDeletedBeforeItsReleaseIsLeftAlone) {
 }
 
 TEST_F(UbgDownloadTest, RefusedReleaseKeepsTheRowMarked) {
-  struct Case {
-    const char* op;
-    const char* action;
-    const char* entry;
-  } cases[] = {{"DELETE", "LOE", "Ubg_Frei|Fehler bei Ubg_PKeyDel|<0"},
-               {"UPDATE", "AEN", "UbgDnl|Fehler bei Ubg_PKeyUpd|<0"}};
-  for (const Case& c : cases) {
-    Insert(std::string("('R1', 1, 'FB01', 'x', NULL, '") + c.action + "', 'M1', 0, NULL)");
-    ExpectDownloadWithChangesRefused(Ubg_Dnl, "Kvs521Ubg", c.entry);
-    EXPECT_EQ(Marks("R1"), std::string(c.action) + "/M1") << c.op;
-    tree_.Exec("DELETE FROM Kvs521Ubg");
-  }
+  ExpectReleasesRefused(Ubg_Dnl, "R1",
+                        {{"DELETE", "('R1', 1, 'FB01', 'x', NULL, 'LOE', 'M1', 0, NULL)", "LOE/M1",
+                          "Ubg_Frei|Fehler bei Ubg_PKeyDel|<0"},
+                         {"UPDATE", "('R1', 1, 'FB01', 'x', NULL, 'AEN', 'M1', 0, NULL)", "AEN/M1",
+                          "UbgDnl|Fehler bei Ubg_PKeyUpd|<0"}});
   EXPECT_EQ(SentRecords(tree_, 1).size(), 2u);  // sent all the same
 }
 
@@ -172,10 +158,8 @@ TEST_F(UbgDownloadTest, ReMarkingTakesEveryCodeBetweenTheFixedKeysAsText) {
       "('9999', 1, 'FB02', 'neunen', NULL, NULL, NULL, 0, NULL),"
       "('A100', 1, 'FB01', 'Buchstabe', NULL, NULL, NULL, 0, NULL),"
       "('a', 1, 'FB01', 'klein', NULL, NULL, NULL, 0, NULL)");
-  char from[6] = "1000", to[6] = "2000";  // the request's range is not used
-  Ubg_Sel("M7", from, to);
-  EXPECT_STREQ(from, "00000");
-  EXPECT_STREQ(to, "99999");
+  // the request's range is not used
+  ExpectOwnBounds<6>(Ubg_Sel, "1000", "2000", "00000", "99999");
   auto marked = tree_.Query(
       "SELECT UbgUbg, UbgDna, UbgDwn, UbgErf FROM Kvs521Ubg WHERE UbgDwn IS NOT NULL "
       "ORDER BY UbgUbg");
@@ -196,17 +180,13 @@ TEST_F(UbgDownloadTest, ReMarkingGoesOnAfterARefusedRowAndIsSilentWithoutTable) 
   Insert(
       "('0001', 1, 'FB01', 'eins', NULL, NULL, NULL, 0, NULL),"
       "('0002', 1, 'FB01', 'zwei', NULL, NULL, NULL, 0, NULL)");
-  RefuseChanges(tree_, "Kvs521Ubg");
-  char from[6] = "", to[6] = "";
-  Ubg_Sel("M7", from, to);
-  auto log = Log();
-  ASSERT_EQ(log.size(), 2u);
-  for (const std::string& e : log) EXPECT_EQ(NegativeAsLt0(e), "Ubg_Sel|Fehelr bei Ubg_PKeyDel|<0");
+  auto remark = [] {
+    char from[6] = "", to[6] = "";
+    Ubg_Sel("M7", from, to);
+  };
+  ExpectRemarkingRefused(remark, "Kvs521Ubg", "Ubg_Sel|Fehelr bei Ubg_PKeyDel|<0", 2);
   EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs521Ubg WHERE UbgDwn IS NOT NULL"), "0");
-
-  tree_.Exec("DROP VIEW Kvs521Ubg");
-  Ubg_Sel("M7", from, to);
-  EXPECT_EQ(Log(), log);
+  ExpectRemarkingSilentWithoutTable(remark, "Kvs521Ubg");
 }
 
 }  // namespace
