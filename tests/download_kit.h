@@ -83,16 +83,6 @@ inline void AddCostCentreValidities(const TestTree& tree) {
       today + ", NULL, 'K6')");
 }
 
-// The end of a download cursor: the fetch after the last row reports
-// SQL_NOTFOUND and leaves row as it was; then the cursor closes.
-template <class Row>
-void ExpectCursorEnd(int32_t (*fetch)(Row*), int32_t (*close)(), Row* row) {
-  const Row before = *row;
-  EXPECT_EQ(fetch(row), SQL_NOTFOUND);
-  EXPECT_EQ(memcmp(row, &before, sizeof before), 0);
-  EXPECT_EQ(close(), 0);
-}
-
 // A test tree connected (the tree turns every kind of log entry on).
 class DownloadTest : public ::testing::Test {
  protected:
