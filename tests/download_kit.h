@@ -91,11 +91,7 @@ class DownloadTest : public ::testing::Test {
   std::vector<std::string> Log() const { return LogEntries(tree_.log()); }
   // The log with negative codes as "<0", for errors whose number depends on
   // the database.
-  std::vector<std::string> LogLt0() const {
-    auto log = Log();
-    for (std::string& e : log) e = NegativeAsLt0(e);
-    return log;
-  }
+  std::vector<std::string> LogLt0() const { return LogEntriesLt0(tree_.log()); }
 
   // "action/marker" of the row of table (columns named prefix...) whose
   // key_col is key; "<gone>" when there is none.

@@ -222,8 +222,7 @@ TEST(OperationReleaseTest, TheCountAndTheReleaseStandOrFallTogether) {
   EXPECT_EQ(Download_Main(3, args, &kProgramEntries), EXIT_FAILURES_LOGGED);
   EXPECT_EQ(c.Marks(tree, c.Key(1)), "M1/NEU");
   EXPECT_EQ(c.Marks(tree, c.Key(2)), "M1/LOE");
-  std::vector<std::string> log;
-  for (const std::string& e : LogEntries(tree.log())) log.push_back(NegativeAsLt0(e));
+  const std::vector<std::string> log = LogEntriesLt0(tree.log());
   std::vector<std::string> want = {"APP_Frei|Fehler bei Apk_PKeyUpd|<0",
                                    "App_Frei|Fehler bei Apk_PKeyUpd|<0"};
   EXPECT_EQ(log, want);
@@ -265,8 +264,7 @@ TEST(OperationReleaseTest, ARefusedCountUndoesOnlyItsOwnOperationInTheGroup) {
   dbCommit();
   EXPECT_EQ(Download_Main(3, args, &kProgramEntries), EXIT_FAILURES_LOGGED);
   Dnl_SetGroup(rows, ms);
-  std::vector<std::string> log;
-  for (const std::string& e : LogEntries(tree.log())) log.push_back(NegativeAsLt0(e));
+  const std::vector<std::string> log = LogEntriesLt0(tree.log());
   EXPECT_EQ(log, std::vector<std::string>{"APP_Frei|Fehler bei Apk_PKeyUpd|<0"});
   const char* marks[] = {"<NULL>/<NULL>", "M1/NEU", "<NULL>/<NULL>"};
   const char* counts[] = {"1", "0", "1"};

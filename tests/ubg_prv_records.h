@@ -60,3 +60,9 @@ inline std::string NegativeAsLt0(const std::string& entry) {
   if (bar == std::string::npos || entry.compare(bar + 1, 1, "-") != 0) return entry;
   return entry.substr(0, bar + 1) + "<0";
 }
+// The entries of a log file, negative codes as "<0".
+inline std::vector<std::string> LogEntriesLt0(const std::string& path) {
+  std::vector<std::string> log = LogEntries(path);
+  for (std::string& e : log) e = NegativeAsLt0(e);
+  return log;
+}
