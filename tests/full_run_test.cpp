@@ -3,10 +3,12 @@
 // reset.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "run/download_main.h"
+#include "tests/fault_fs.h"
 #include "tests/test_env.h"
 
 namespace {
@@ -106,6 +108,29 @@ TEST_F(FullRunTest, EveryRequestedTableIsRemarkedSentAndReleased) {
        "            |     |Download"},
   };
   for (auto r : rows) EXPECT_EQ(tree_.Value(r.sql), r.value) << r.sql;
+}
+
+// The run's first group cannot be made durable: its rows stay marked, and
+// the tables after it are sent all the same (the terminal lookup read
+// inside that group's rolled-back work still works).
+TEST_F(FullRunTest, AFailedFirstGroupLeavesTheLaterTablesSending) {
+  Request("000000000001", "000000001000", "000000001001", "0", "0", "0", "0", "1");
+  {
+    FaultFs fs;
+    fs.FailNth(FAULT_SYNC, 1, EIO, "SndDnl");
+    EXPECT_EQ(Run(), EXIT_FAILURES_LOGGED);
+  }
+  std::vector<std::string> log = LogEntries(tree_.log());
+  std::vector<std::string> want_log = {
+      "FlushFileBuffers|Datei sichern|" + std::to_string(EIO),
+      "Apk_Dnl|nicht gesichert 000000001000|" + std::to_string(EIO),
+      "Apk_Dnl|nicht gesichert 000000001002|" + std::to_string(EIO)};
+  EXPECT_EQ(log, want_log);
+  std::vector<std::string> sent = Records(1);
+  ASSERT_EQ(sent.size(), 9u);  // the order header's record went, and every later one
+  EXPECT_EQ(sent.back(), "KST NEU 4100   Kostenstel");
+  EXPECT_EQ(tree_.Value("SELECT ApkDwn FROM Kvs501Apk WHERE ApkApk = '000000001000'"), "UPDRUN");
+  EXPECT_EQ(tree_.Value("SELECT count(*) FROM Kvs510Prv WHERE PrvDwn IS NULL"), "1");
 }
 
 TEST_F(FullRunTest, NothingRequestedNothingSent) {

@@ -38,6 +38,10 @@ struct Prepared {
   bool at_end = false;
   sqlite3_int64 last_rowid = 0;
   std::vector<char> scratch;  // UTF-8 forms of the input texts
+  // A cursor: the statement that makes its table. A table made inside a
+  // transaction goes with that transaction's rollback: each open makes it
+  // again where it is missing.
+  sqlite3_stmt* create = nullptr;
 };
 
 // Oracle's number from a message "ORA-NNNNN: ..." of our own functions.
@@ -181,6 +185,8 @@ class SqliteBackend final : public DbBackend {
   int32_t Open(SqlStmt* st, const HostVar* in, int nin) override {
     Prepared* p = static_cast<Prepared*>(st->handle);
     p->open = false;
+    int32_t made = Step(p->create);
+    if (made != SQL_OK) return made;
     int rc = sqlite3_step(p->clear);
     sqlite3_reset(p->clear);
     if (rc != SQLITE_DONE) return MapError(db_, rc);
@@ -280,10 +286,11 @@ class SqliteBackend final : public DbBackend {
     sqlite3_finalize(query);
     char name[32];
     snprintf(name, sizeof name, "temp.vk_cursor%d", ++cursors_);
-    std::string create = std::string("CREATE TABLE ") + name + " (";
+    std::string create = std::string("CREATE TABLE IF NOT EXISTS ") + name + " (";
     for (int i = 0; i < p->columns; ++i) create += (i ? ",c" : "c") + std::to_string(i);
     create += ")";
-    code = Run(create.c_str());
+    code = PrepareOwn(create.c_str(), &p->create);
+    if (code == SQL_OK) code = Step(p->create);
     if (code == SQL_OK)
       code = PrepareOwn((std::string("INSERT INTO ") + name + " " + sql).c_str(), &p->stmt);
     if (code == SQL_OK) code = PrepareOwn((std::string("DELETE FROM ") + name).c_str(), &p->clear);
@@ -312,6 +319,7 @@ class SqliteBackend final : public DbBackend {
     sqlite3_finalize(p->stmt);
     sqlite3_finalize(p->release);
     sqlite3_finalize(p->clear);
+    sqlite3_finalize(p->create);
     sqlite3_finalize(p->read);
     delete p;
   }
