@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <vector>
 
 #include "db/backend/backend.h"
 #include "db/session.h"
@@ -50,6 +51,56 @@ bool g_unit = false;        // a unit of work is open
 bool g_lock_timed_out = false;
 void (*g_commit_hook)() = nullptr;
 
+// The kept changes of a deferral: each change's statement and input count,
+// its inputs with their values copied into one buffer (addresses as offsets
+// there until the run). The vectors keep their room from group to group.
+struct Deferred {
+  bool on = false;
+  bool always = false;   // tests: defer on any back end
+  bool spoiled = false;  // another statement ran while changes were kept
+  std::vector<SqlStmt*> sts;
+  std::vector<int> nin;
+  std::vector<HostVar> in;
+  std::vector<size_t> at;  // where each input's value is in values
+  std::vector<char> values;
+  std::vector<int32_t> codes;
+};
+Deferred g_defer;
+
+// Another change while changes are kept: they cannot be taken as they were
+// meant (it came before them). A read is not: it sees the database without
+// them, and what is read while they are kept (the record formatters' lookups
+// of other tables) is nothing they change.
+void Spoil() {
+  if (g_defer.on && !g_defer.sts.empty()) g_defer.spoiled = true;
+}
+
+void KeepChange(SqlStmt* st, const HostVar* in, int nin) {
+  g_defer.sts.push_back(st);
+  g_defer.nin.push_back(nin);
+  for (int i = 0; i < nin; ++i) {
+    HostVar hv = in[i];
+    const size_t at = (g_defer.values.size() + 7) & ~size_t{7};  // numbers stay aligned
+    g_defer.values.resize(at + hv.size, '\0');
+    if (hv.type == HV_STRING) {
+      memcpy(&g_defer.values[at], hv.addr, Hv_TextLen(hv));  // bounded by its size, NUL after
+    } else {
+      memcpy(&g_defer.values[at], hv.addr, hv.size);
+    }
+    g_defer.in.push_back(hv);
+    g_defer.at.push_back(at);
+  }
+}
+
+void ForgetKept() {
+  g_defer.sts.clear();
+  g_defer.nin.clear();
+  g_defer.in.clear();
+  g_defer.at.clear();
+  g_defer.values.clear();
+  g_defer.spoiled = false;
+}
+
 // After the first wait for a lock has timed out, later waits are short.
 void NoteBusy(DbBackend* be, int32_t rc) {
   if (rc == SQL_RESOURCE_BUSY && !g_lock_timed_out) {
@@ -92,6 +143,7 @@ SqlStmt::~SqlStmt() {
 SqlStmt* Sql_FirstStmt() { return g_first; }
 
 int32_t Sql_Exec(SqlStmt* st, const HostVar* in, int nin) {
+  Spoil();
   return Run(st, in, nin, &DbBackend::Execute);
 }
 
@@ -151,6 +203,16 @@ int32_t Sql_Change(SqlChange* ch, const HostVar* in, int nin) {
   // Inside a unit of work on a back end that undoes a failed statement
   // alone, the statement is its own savepoint.
   DbBackend* be = Db_Backend();
+  if (g_defer.on && g_unit) {
+    // A statement that cannot be prepared fails the run: done again one
+    // by one, its failure is reported where it belongs.
+    int32_t rc;
+    if (Ready(&ch->change, &rc))
+      KeepChange(&ch->change, in, nin);
+    else
+      g_defer.spoiled = true;
+    return SQL_OK;
+  }
   if (g_depth > 0 && be && be->UndoesFailedStatement()) return Sql_Exec(&ch->change, in, nin);
   int32_t rc = Sql_Exec(&ch->savepoint, nullptr, 0);
   if (rc != SQL_OK) return rc;  // nothing was changed
@@ -161,6 +223,10 @@ int32_t Sql_Change(SqlChange* ch, const HostVar* in, int nin) {
 }
 
 int32_t Sql_Join(SqlSavepoint* sp) {
+  if (g_defer.on && g_unit) {
+    ++g_depth;
+    return SQL_OK;
+  }
   int32_t rc = Sql_Exec(&sp->savepoint, nullptr, 0);
   if (rc == SQL_OK) ++g_depth;
   return rc;
@@ -168,6 +234,10 @@ int32_t Sql_Join(SqlSavepoint* sp) {
 
 int32_t Sql_Leave(SqlSavepoint* sp, bool keep) {
   if (g_depth > 0) --g_depth;
+  if (g_defer.on && g_unit) {  // no savepoint was set: what it would undo is kept
+    if (!keep) g_defer.spoiled = true;
+    return SQL_OK;
+  }
   // Inside a unit of work on a server (a statement costs a round trip), a
   // kept savepoint is not released: the unit's commit or rollback ends it,
   // and a later savepoint of the same name is the one its rollback goes to.
@@ -194,6 +264,14 @@ int32_t Sql_End(bool commit) {
   DbBackend* be = Db_Backend();
   if (!be) return SQL_NOT_CONNECTED;
   if (!g_unit) return SQL_OK;
+  if (g_defer.on) {  // kept changes are run before a commit, forgotten by a rollback
+    if (commit && Sql_DeferCount() > 0) {
+      int32_t rc = Sql_DeferRun();
+      if (rc != SQL_OK) return rc;
+    }
+    g_defer.on = false;
+    ForgetKept();
+  }
   g_unit = false;
   g_depth = 0;
   if (commit) {
@@ -207,6 +285,53 @@ int32_t Sql_End(bool commit) {
 
 bool Sql_InUnit() { return g_unit; }
 
+bool Sql_CanDefer() {
+  DbBackend* be = Db_Backend();
+  return be && (g_defer.always || be->BatchesChanges());
+}
+
+void Sql_DeferBegin() {
+  ForgetKept();
+  g_defer.on = true;
+}
+
+bool Sql_Deferring() { return g_defer.on; }
+
+int Sql_DeferCount() { return static_cast<int>(g_defer.sts.size()); }
+
+void Sql_DeferCut(int n) {
+  if (n < 0 || n >= Sql_DeferCount()) return;
+  size_t inputs = 0;
+  for (int i = 0; i < n; ++i) inputs += static_cast<size_t>(g_defer.nin[static_cast<size_t>(i)]);
+  g_defer.sts.resize(static_cast<size_t>(n));
+  g_defer.nin.resize(static_cast<size_t>(n));
+  g_defer.values.resize(inputs < g_defer.in.size() ? g_defer.at[inputs] : g_defer.values.size());
+  g_defer.in.resize(inputs);
+  g_defer.at.resize(inputs);
+}
+
+int32_t Sql_DeferRun() {
+  g_defer.on = false;
+  DbBackend* be = Db_Backend();
+  int32_t rc = be ? SQL_OK : SQL_NOT_CONNECTED;
+  const int n = Sql_DeferCount();
+  if (rc == SQL_OK && g_defer.spoiled) rc = SQL_NOTFOUND;
+  if (rc == SQL_OK && n > 0) {
+    for (size_t i = 0; i < g_defer.in.size(); ++i)
+      g_defer.in[i].addr = &g_defer.values[g_defer.at[i]];
+    g_defer.codes.assign(static_cast<size_t>(n), SQL_OK);
+    rc = be->ExecuteBatch(g_defer.sts.data(), g_defer.in.data(), g_defer.nin.data(), n,
+                          g_defer.codes.data());
+    NoteBusy(be, rc);
+    for (int i = 0; rc == SQL_OK && i < n; ++i) rc = g_defer.codes[static_cast<size_t>(i)];
+  }
+  ForgetKept();
+  if (rc != SQL_OK) Sql_End(false);
+  return rc;
+}
+
+void Sql_SetDeferAlways(bool on) { g_defer.always = on; }
+
 int32_t Sql_LockWaitMs() { return g_lock_timed_out ? 1000 : 10000; }
 
 void Sql_SetCommitHook(void (*hook)()) { g_commit_hook = hook; }
@@ -214,6 +339,8 @@ void Sql_SetCommitHook(void (*hook)()) { g_commit_hook = hook; }
 void Sql_SessionEnded() {
   g_unit = false;
   g_depth = 0;
+  g_defer.on = false;
+  ForgetKept();
 }
 
 int Sql_PrepareAll(void (*report)(const char* text, int32_t code)) {

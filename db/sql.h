@@ -100,7 +100,7 @@ struct SqlStmt {
 
   const char* text;
   SqlKind kind;
-  void* handle = nullptr;  // the back end's prepared form
+  void* handle = nullptr;   // the back end's prepared form
   bool row_failed = false;  // the last fetch delivered a row that failed
   SqlStmt* next = nullptr;
 };
@@ -116,10 +116,10 @@ struct SqlChange {
   SqlStmt rollback;
   SqlStmt release;
 };
-#define SQL_CHANGE(op, text)                                                            \
-  {                                                                                     \
+#define SQL_CHANGE(op, text)                                                          \
+  {                                                                                   \
     SqlStmt("savepoint " op "_Sp"), SqlStmt(text), SqlStmt("rollback  to " op "_Sp"), \
-        SqlStmt("release savepoint " op "_Sp")                                          \
+        SqlStmt("release savepoint " op "_Sp")                                        \
   }
 
 // Several changes that stand or fall together: a savepoint of their own
@@ -130,10 +130,10 @@ struct SqlSavepoint {
   SqlStmt rollback;
   SqlStmt release;
 };
-#define SQL_SAVEPOINT(op)                                                       \
-  {                                                                             \
-    SqlStmt("savepoint " op "_Sp"), SqlStmt("rollback  to " op "_Sp"),        \
-        SqlStmt("release savepoint " op "_Sp")                                  \
+#define SQL_SAVEPOINT(op)                                              \
+  {                                                                    \
+    SqlStmt("savepoint " op "_Sp"), SqlStmt("rollback  to " op "_Sp"), \
+        SqlStmt("release savepoint " op "_Sp")                         \
   }
 
 int32_t Sql_Exec(SqlStmt* st, const HostVar* in, int nin);
@@ -166,6 +166,27 @@ bool Sql_InUnit();
 // undoes them. Sql_Leave returns the commit's result.
 int32_t Sql_Join(SqlSavepoint* sp);
 int32_t Sql_Leave(SqlSavepoint* sp, bool keep);
+
+// Deferred changes: the releases of a group sent to a server in one round
+// trip. Between Sql_DeferBegin and Sql_DeferRun (inside a unit of work)
+// Sql_Change runs nothing: it keeps the statement with a copy of its values
+// and answers 0; Sql_Join and a kept Sql_Leave answer 0 without a savepoint
+// (the kept changes stand or fall together). Sql_DeferRun sends them in one
+// go: 0 when every one of them touched a row, and they wait for the unit's
+// commit; otherwise the unit is rolled back (everything since Sql_Begin) and
+// the code (1403, or the error) returned, and the caller does the work again
+// one change at a time. Any other change while changes are kept makes
+// Sql_DeferRun fail the same way (it runs as usual); a read runs as usual
+// and sees the database without the kept changes.
+bool Sql_CanDefer();  // the back end sends several changes in one round trip
+void Sql_DeferBegin();
+bool Sql_Deferring();
+// The changes kept so far: Sql_DeferCut(n) forgets those after the first n.
+int Sql_DeferCount();
+void Sql_DeferCut(int n);
+int32_t Sql_DeferRun();
+// Tests: defer on a back end that runs the kept changes one by one.
+void Sql_SetDeferAlways(bool on);
 
 // The longest wait for a lock another session holds: 10 s until the first
 // wait of the process has timed out, 1 s after that, so that a held

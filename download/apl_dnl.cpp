@@ -21,6 +21,41 @@ void Terminate(char (&field)[N]) {
 
 void AplKey(const AplRow& row, char (&out)[DNL_KEY_SIZE]) { CopyText(out, row.AplApl); }
 
+// The cost centres a workplace download has looked up, by group: the
+// workplaces of a group share it, so each group is read once per download
+// (as the terminal configuration is), not once per workplace. Only answers
+// about the data are kept (found, none, several); a failed read is not.
+struct KstSlot {
+  bool used;
+  char apg[11];
+  int32_t rc;
+  char kst[11];
+};
+KstSlot g_kst[256];
+bool g_kst_on = false;  // only inside a workplace download
+
+unsigned Slot(const char* apg) {
+  unsigned h = 2166136261u;
+  for (const char* p = apg; *p; ++p) h = (h ^ static_cast<unsigned char>(*p)) * 16777619u;
+  return h % (sizeof g_kst / sizeof g_kst[0]);
+}
+
+int32_t GroupKst(KsgRow* ksg) {
+  KstSlot* slot = g_kst_on ? &g_kst[Slot(ksg->KsgApg)] : nullptr;
+  if (slot && slot->used && strcmp(slot->apg, ksg->KsgApg) == 0) {
+    CopyText(ksg->KsgKst, slot->kst);
+    return slot->rc;
+  }
+  int32_t rc = Ksg_ApgRead(ksg);
+  if (slot && (rc == 0 || rc == SQL_NOTFOUND || rc == SQL_TOO_MANY_ROWS)) {
+    slot->used = true;
+    CopyText(slot->apg, ksg->KsgApg);
+    slot->rc = rc;
+    CopyText(slot->kst, ksg->KsgKst);
+  }
+  return rc;
+}
+
 const TableDownload<AplRow> kApl = {
     .name = "Apl_Dnl",
     .table = "Kvs531Apl",
@@ -44,7 +79,11 @@ const TableDownload<AplRow> kApl = {
 }  // namespace
 
 int32_t Apl_Dnl(const char* date, const char* time, const char* marker) {
-  return Dnl_Run(kApl, date, time, marker);
+  memset(g_kst, 0, sizeof g_kst);
+  g_kst_on = true;
+  int32_t rc = Dnl_Run(kApl, date, time, marker);
+  g_kst_on = false;
+  return rc;
 }
 
 int32_t Apl_DnlSatz(DownloadMessage* msg, AplRow row) {
@@ -68,7 +107,7 @@ int32_t Apl_DnlSatz(DownloadMessage* msg, AplRow row) {
   KsgRow ksg;
   memset(&ksg, ' ', sizeof ksg);
   CopyText(ksg.KsgApg, row.AplApg);
-  int32_t rc = Ksg_ApgRead(&ksg);
+  int32_t rc = GroupKst(&ksg);
   if (rc != 0) return rc;
   Terminate(ksg.KsgKst);
 

@@ -49,6 +49,11 @@ int32_t Dnl_LeftMarked(const char* fn, int32_t code);
 template <class Row>
 int32_t Dnl_Release(const TableRelease<Row>& t, const Row& sent) {
   const bool loe = strcmp(sent.*t.dna, "LOE") == 0;
+  // A server's group takes its releases together, before any result is
+  // known: there the row as it was fetched chooses between deletion and
+  // withdrawal. A row changed since makes the group's releases fail, and
+  // they are done again one by one, as below.
+  if (loe && t.kept && t.withdraw && Sql_Deferring() && t.kept(sent)) return t.withdraw(sent);
   bool del = loe;
   int32_t rc = loe ? t.del(sent) : t.frei(sent);
   if (rc == SQL_NOTFOUND && loe && t.withdraw) {  // not one to delete, perhaps

@@ -13,7 +13,6 @@
 #include "db/sql.h"
 #include "download/frame.h"
 #include "support/msg.h"
-#include "support/platform.h"
 
 template <class Row>
 struct TableRemark {
@@ -30,45 +29,98 @@ struct TableRemark {
 // Commits the re-markings so far; a failed commit is reported once.
 void Dnl_RemarkCommit(const char* name, const char* failure);
 
-// Walks the key-range cursor the caller has opened, and closes it.
+// The rows of a deferred re-marking group (room for a group, kept for the
+// process).
+template <class Row>
+Row* Dnl_RemarkRows(int32_t rows) {
+  static Row* held = nullptr;
+  static int32_t size = 0;
+  if (size < rows) {
+    delete[] held;
+    held = new Row[static_cast<size_t>(rows)]();
+    size = rows;
+  }
+  return held;
+}
+
+// Walks the key-range cursor the caller has opened, and closes it. On a
+// server the re-markings of a group go in one round trip; when any of them
+// does not stand, none does, and the group is re-marked again row by row,
+// each failure reported as without grouping.
 template <class Row>
 void Dnl_Remark(const TableRemark<Row>& t, const char* marker) {
-  Row row;
+  const bool defer = Sql_CanDefer();
+  Row* held = defer ? Dnl_RemarkRows<Row>(Dnl_GroupRows()) : nullptr;
+  int32_t nheld = 0;
+  Row one;
   char key[DNL_KEY_SIZE];
   char text[96];
-  memset(&row, 0, sizeof row);
+  memset(&one, 0, sizeof one);
   int32_t rows = 0;
   int64_t started = 0;
+  // A unit of work for the group, if none is open; false: the database is held.
+  auto open = [&]() {
+    if (Sql_InUnit()) return true;
+    int32_t rc = Sql_Begin();
+    if (rc != 0) {
+      Msg_Report(t.name, "Datenbank gesperrt", rc);
+      return false;
+    }
+    rows = 0;
+    started = Dnl_NowMs();
+    return true;
+  };
+  // One row re-marked at once; false: a lock timed out, the re-marking ends.
+  auto remark = [&](const Row& row) {
+    if (!open()) return false;
+    int32_t rc = t.remark(row, marker);
+    if (rc == SQL_RESOURCE_BUSY) {
+      Dnl_RemarkCommit(t.name, t.failure);
+      Msg_Report(t.name, "Datenbank gesperrt", rc);
+      return false;
+    }
+    if (rc != 0) Msg_Report(t.name, t.failure, rc);
+    if (++rows >= Dnl_GroupRows() || Dnl_NowMs() - started >= Dnl_GroupMs())
+      Dnl_RemarkCommit(t.name, t.failure);
+    return true;
+  };
+  // The held rows' re-markings, sent together and committed, or done again.
+  auto flush = [&]() {
+    const int32_t n = nheld;
+    nheld = 0;
+    if (!Sql_Deferring()) return true;
+    if (Sql_DeferRun() == 0) {
+      Dnl_RemarkCommit(t.name, t.failure);
+      return true;
+    }
+    for (int32_t i = 0; i < n; ++i)
+      if (!remark(held[i])) return false;
+    return true;
+  };
   for (;;) {
+    Row& row = defer ? held[nheld] : one;
     int32_t got = t.fetch(&row);
     if (got == SQL_NOTFOUND) break;
     if (got != 0) {
-      if (!Sql_RowFailed()) break;  // the cursor cannot go on
+      const bool row_failed = Sql_RowFailed();
+      if (!flush() || !row_failed) break;  // the cursor cannot go on
       t.key(row, key);
       snprintf(text, sizeof text, "%s %s", t.read_failure, key);
       Msg_Report(t.name, text, got);
       continue;
     }
     if (t.exempt && t.exempt(row)) continue;
-    if (!Sql_InUnit()) {
-      int32_t rc = Sql_Begin();
-      if (rc != 0) {
-        Msg_Report(t.name, "Datenbank gesperrt", rc);
-        break;
-      }
-      rows = 0;
-      started = Plat_MonotonicMs();
+    if (!defer) {
+      if (!remark(row)) break;
+      continue;
     }
-    int32_t rc = t.remark(row, marker);
-    if (rc == SQL_RESOURCE_BUSY) {
-      Dnl_RemarkCommit(t.name, t.failure);
-      Msg_Report(t.name, "Datenbank gesperrt", rc);
-      break;
-    }
-    if (rc != 0) Msg_Report(t.name, t.failure, rc);
-    if (++rows >= Dnl_GroupRows() || Plat_MonotonicMs() - started >= Dnl_GroupMs())
-      Dnl_RemarkCommit(t.name, t.failure);
+    if (!open()) break;
+    if (!Sql_Deferring()) Sql_DeferBegin();
+    t.remark(row, marker);  // kept: answers 0
+    ++nheld;
+    if ((nheld >= Dnl_GroupRows() || Dnl_NowMs() - started >= Dnl_GroupMs()) && !flush()) break;
   }
+  flush();
   Dnl_RemarkCommit(t.name, t.failure);
   t.close();
 }

@@ -56,25 +56,39 @@ void IP_Forget() {
   g_groups.clear();
 }
 
-int32_t IP_Ermitteln(CfgRow* row, const char* routing_key) {
-  if (!g_loaded) {
-    int32_t rc = Load();
-    if (rc != 0) {
-      Msg_Report("ReadFile", "IP-Ermitteln", rc);
-      return rc;
-    }
-  }
+namespace {
+
+// The group that serves routing_key, or nullptr; *rc: 0, or why not.
+const Group* Find(const char* routing_key, int32_t* rc) {
+  *rc = g_loaded ? 0 : Load();
+  if (*rc != 0) return nullptr;
   char key[11] = {0};  // the key as the statement's host variable holds it
   strncpy(key, routing_key, sizeof key - 1);
   for (const Group& g : g_groups) {
     if (key[0] == '\0') break;  // an empty key is NULL: no range covers it
     // Only the first group found, the lowest file number, counts.
     if ((g.range1 && Covers(key, g.row.CfgVn1, g.row.CfgBi1)) ||
-        (g.range2 && Covers(key, g.row.CfgVn2, g.row.CfgBi2))) {
-      *row = g.row;
-      return 0;
-    }
+        (g.range2 && Covers(key, g.row.CfgVn2, g.row.CfgBi2)))
+      return &g;
   }
-  Msg_Report("ReadFile", "IP-Ermitteln", SQL_NOTFOUND);
-  return SQL_NOTFOUND;
+  *rc = SQL_NOTFOUND;
+  return nullptr;
+}
+
+}  // namespace
+
+int32_t IP_Ermitteln(CfgRow* row, const char* routing_key) {
+  int32_t rc;
+  const Group* g = Find(routing_key, &rc);
+  if (!g) {
+    Msg_Report("ReadFile", "IP-Ermitteln", rc);
+    return rc;
+  }
+  *row = g->row;
+  return 0;
+}
+
+bool IP_Covers(const char* routing_key) {
+  int32_t rc;
+  return Find(routing_key, &rc) != nullptr;
 }

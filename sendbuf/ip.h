@@ -16,5 +16,8 @@
 // "ReadFile" / "IP-Ermitteln".
 int32_t IP_Ermitteln(CfgRow* row, const char* routing_key);
 
+// True when a group serves routing_key (the same lookup, reporting nothing).
+bool IP_Covers(const char* routing_key);
+
 // The next lookup reads the terminal configuration afresh.
 void IP_Forget();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "db/sql.h"
 #include "support/sql_script.h"
 
 #ifdef VK_HAVE_ODBC
@@ -21,6 +22,18 @@ std::string Env(const char* name) {
 }  // namespace
 
 bool Test_OnServer() { return Env("VK_TEST_BACKEND") == "postgresql"; }
+
+namespace {
+
+// VK_TEST_DEFER=1: the embedded database takes a group's releases together
+// too (run one by one), as a server does, so that the frame's way with them
+// runs under every local test.
+const bool kDeferAlways = [] {
+  Sql_SetDeferAlways(Env("VK_TEST_DEFER") == "1");
+  return true;
+}();
+
+}  // namespace
 
 TestServerLogin Test_ServerLogin() {
   TestServerLogin l{Env("VK_PG_DSN"), Env("VK_PG_USER"), Env("VK_PG_PASS")};

@@ -40,6 +40,14 @@ class DbBackend {
   // on with the work before it: a change inside a unit of work then needs no
   // savepoint of its own (one round trip instead of three on a server).
   virtual bool UndoesFailedStatement() const { return false; }
+  // Several changes inside a unit of work: change i is sts[i] with nin[i]
+  // inputs, taken in turn from in. codes[i] gets its result (0, or 1403 when
+  // it touched no row). Returns 0, or the error that stopped them; the
+  // caller then rolls the unit back. This one runs them one by one; a back
+  // end that BatchesChanges() sends them in one round trip.
+  virtual int32_t ExecuteBatch(SqlStmt* const* sts, const HostVar* in, const int* nin, int n,
+                               int32_t* codes);
+  virtual bool BatchesChanges() const { return false; }
 };
 
 // Back ends the program is built with.

@@ -24,3 +24,14 @@ const DbBackendRow* Db_BuildBackends(int* count) {
   *count = static_cast<int>(sizeof kRows / sizeof kRows[0]);
   return kRows;
 }
+
+int32_t DbBackend::ExecuteBatch(SqlStmt* const* sts, const HostVar* in, const int* nin, int n,
+                                int32_t* codes) {
+  for (int i = 0; i < n; ++i) {
+    int32_t rc = Execute(sts[i], in, nin[i]);
+    if (rc != SQL_OK && rc != SQL_NOTFOUND) return rc;
+    codes[i] = rc;
+    in += nin[i];
+  }
+  return SQL_OK;
+}

@@ -39,6 +39,7 @@ struct OdbcStmt {
   bool open = false;        // cursor: opened and not closed
   bool at_end = false;      // cursor: the last fetch found no row
   std::string direct;       // savepoint and rollback: the text, run as it stands
+  std::string sql;          // a change: the text in the server's dialect (batches)
   bool noop = false;        // a savepoint release the server has no statement for
   bool uses_clock = false;  // the text reads the session's clock (vk.clock)
   std::vector<SQLLEN> ind;  // lengths and NULL indicators of the inputs
@@ -86,9 +87,12 @@ class OdbcBackend final : public DbBackend {
         // UseServerSidePrepare=0: the driver puts the values into the
         // statement text itself (quoted), so its savepoint before a
         // statement travels with the statement, one round trip per change
-        // instead of two.
+        // instead of two. BoolsAsChar=0: with it the driver asks the server
+        // to describe every statement that has a text value of exactly five
+        // characters (it might stand for a boolean), two round trips more
+        // each time; the program has no boolean columns.
         Hangup();
-        rc = Login(conn + ";UseDeclareFetch=1;Protocol=7.4-2;UseServerSidePrepare=0");
+        rc = Login(conn + ";UseDeclareFetch=1;Protocol=7.4-2;UseServerSidePrepare=0;BoolsAsChar=0");
         if (rc != SQL_OK) return rc;
         statement_undone_ = true;
       }
@@ -110,6 +114,60 @@ class OdbcBackend final : public DbBackend {
   // 7.4-2 (rolling the whole transaction back only where nothing before the
   // statement needs keeping).
   bool UndoesFailedStatement() const override { return statement_undone_ || dbms_oracle_; }
+
+  // psqlODBC takes several statements in one text, with their placeholders
+  // numbered on through all of them, and sends them as one message; their
+  // results come back one after another.
+  bool BatchesChanges() const override { return statement_undone_; }
+
+  int32_t ExecuteBatch(SqlStmt* const* sts, const HostVar* in, const int* nin, int n,
+                       int32_t* codes) override {
+    if (!statement_undone_) return DbBackend::ExecuteBatch(sts, in, nin, n, codes);
+    if (lost_) return SQL_NOT_CONNECTED;
+    if (batch_ == SQL_NULL_HSTMT &&
+        !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &batch_))) {
+      batch_ = SQL_NULL_HSTMT;
+      return Fail(SQL_HANDLE_DBC, dbc_);
+    }
+    batch_text_.clear();
+    bool clock = false;
+    int inputs = 0;
+    for (int i = 0; i < n; ++i) {
+      const OdbcStmt* p = static_cast<const OdbcStmt*>(sts[i]->handle);
+      if (p->sql.empty() || nin[i] != p->nparams) return -1008;  // not all variables bound
+      batch_text_ += p->sql;
+      batch_text_ += ";\n";
+      clock = clock || p->uses_clock;
+      inputs += nin[i];
+    }
+    if (batch_ind_.size() < static_cast<size_t>(inputs))
+      batch_ind_.resize(static_cast<size_t>(inputs));
+    SQLFreeStmt(batch_, SQL_RESET_PARAMS);
+    int32_t code = Bind(batch_, batch_ind_.data(), in, inputs);
+    if (code != SQL_OK) return code;
+    if (clock) SyncClock();
+    SQLRETURN r = SQLExecDirect(batch_, Text(batch_text_.c_str()), SQL_NTS);
+    if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) {
+      code = Fail(SQL_HANDLE_STMT, batch_);
+      if (!lost_) SQLFreeStmt(batch_, SQL_CLOSE);
+      return code;
+    }
+    for (int i = 0; i < n && code == SQL_OK; ++i) {
+      if (i > 0) {
+        r = SQLMoreResults(batch_);
+        if (!SQL_SUCCEEDED(r)) {  // fewer results than statements: take it as a failure
+          code = r == SQL_NO_DATA ? SQL_CURSOR_INVALID : Fail(SQL_HANDLE_STMT, batch_);
+          break;
+        }
+      }
+      SQLLEN rows = -1;
+      if (!SQL_SUCCEEDED(SQLRowCount(batch_, &rows))) rows = -1;
+      codes[i] = rows == 0 ? SQL_NOTFOUND : SQL_OK;
+      if (rows > 0) dirty_ = true;
+    }
+    if (!lost_) SQLFreeStmt(batch_, SQL_CLOSE);
+    return code;
+  }
 
   int32_t Prepare(SqlStmt* st) override {
     if (lost_ || !dbc_) return SQL_NOT_CONNECTED;
@@ -134,6 +192,7 @@ class OdbcBackend final : public DbBackend {
       p->noop = dialect_ == DIALECT_ORACLE && strncasecmp(sql.c_str(), "release", 7) == 0;
     } else {
       r = SQLPrepare(p->h, Text(sql.c_str()), SQL_NTS);
+      if (st->kind == SQLK_CHANGE) p->sql = sql;
     }
     if (SQL_SUCCEEDED(r) && p->direct.empty()) r = SQLNumParams(p->h, &p->nparams);
     // Describing the result makes the server check the text against the
@@ -360,6 +419,8 @@ class OdbcBackend final : public DbBackend {
 
   // Ends the connection; work not committed is rolled back.
   void Hangup() {
+    if (batch_ != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, batch_);
+    batch_ = SQL_NULL_HSTMT;
     if (dbc_ != SQL_NULL_HDBC) {
       if (connected_) {
         if (!lost_) SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
@@ -492,36 +553,40 @@ class OdbcBackend final : public DbBackend {
 
   int32_t Bind(OdbcStmt* p, const HostVar* in, int nin) {
     if (nin != p->nparams) return -1008;  // not all variables bound
+    return Bind(p->h, p->ind.data(), in, nin);
+  }
+
+  int32_t Bind(SQLHSTMT h, SQLLEN* inds, const HostVar* in, int nin) {
     for (int i = 0; i < nin; ++i) {
       const HostVar& hv = in[i];
-      SQLLEN* ind = &p->ind[static_cast<size_t>(i)];
+      SQLLEN* ind = &inds[i];
       SQLRETURN r;
       switch (hv.type) {
         case HV_STRING: {
           SQLULEN n = Hv_TextLen(hv);
           *ind = n ? static_cast<SQLLEN>(n) : SQL_NULL_DATA;  // an empty text is NULL
-          r = SQLBindParameter(p->h, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_CHAR,
+          r = SQLBindParameter(h, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_CHAR,
                                SQL_VARCHAR, n ? n : 1, 0, hv.addr, static_cast<SQLLEN>(hv.size),
                                ind);
           break;
         }
         case HV_INT16:
           *ind = 0;
-          r = SQLBindParameter(p->h, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                               SQL_C_SSHORT, SQL_SMALLINT, 5, 0, hv.addr, 0, ind);
+          r = SQLBindParameter(h, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_SSHORT,
+                               SQL_SMALLINT, 5, 0, hv.addr, 0, ind);
           break;
         case HV_INT32:
           *ind = 0;
-          r = SQLBindParameter(p->h, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_SLONG,
+          r = SQLBindParameter(h, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_SLONG,
                                SQL_INTEGER, 10, 0, hv.addr, 0, ind);
           break;
         default:
           *ind = 0;
-          r = SQLBindParameter(p->h, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                               SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, hv.addr, 0, ind);
+          r = SQLBindParameter(h, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_DOUBLE,
+                               SQL_DOUBLE, 15, 0, hv.addr, 0, ind);
           break;
       }
-      if (!SQL_SUCCEEDED(r)) return Fail(SQL_HANDLE_STMT, p->h);
+      if (!SQL_SUCCEEDED(r)) return Fail(SQL_HANDLE_STMT, h);
     }
     return SQL_OK;
   }
@@ -579,6 +644,9 @@ class OdbcBackend final : public DbBackend {
 
   SQLHENV env_ = SQL_NULL_HENV;
   SQLHDBC dbc_ = SQL_NULL_HDBC;
+  SQLHSTMT batch_ = SQL_NULL_HSTMT;  // the handle batches run on
+  std::string batch_text_;
+  std::vector<SQLLEN> batch_ind_;
   bool connected_ = false;
   bool lost_ = false;
   bool dirty_ = false;             // a change not yet committed (outside a guarded change)
