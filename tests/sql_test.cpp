@@ -122,6 +122,73 @@ TEST_F(SqlTest, FailedChangeRollsBackToItsSavepointAndLaterChangesCommit) {
   tree_.Exec("UPDATE Kvs521Ubg SET UbgTxt='extern' WHERE UbgUbg='A4'");
 }
 
+// Changes kept for one round trip stand or fall together: each with the
+// values it had when it was kept; nothing of them when one touches no row,
+// fails, or another change came between.
+TEST_F(SqlTest, DeferredChangesStandOrFallTogether) {
+  SqlChange ch = SQL_CHANGE("Ubg_PKeyUpd", "update KVS521Ubg  set UbgBez=:b0 where UbgUbg=:b1");
+  SqlStmt other("update KVS521Ubg  set UbgTxt='x' where UbgUbg='A4'");
+  char key[5], bez[40];
+  HostVar in[] = {HvStr(bez), HvStr(key)};
+  struct Case {
+    const char* what;
+    const char* third_key;  // the third change's row
+    size_t third_len;       // its value's length (too long for the column: it fails)
+    bool other_between;     // a change run at once while the others are kept
+    bool stands;
+  } cases[] = {
+      {"every change touches its row", "A3", 5, false, true},
+      {"one touches no row", "ZZ", 5, false, false},
+      {"one fails", "A3", 35, false, false},
+      {"another change came between", "A3", 5, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tree_.Exec("UPDATE Kvs521Ubg SET UbgBez='alt', UbgTxt=NULL");
+    ASSERT_EQ(Sql_Begin(), 0);
+    Sql_DeferBegin();
+    const char* keys[] = {"A1", "A2", c.third_key};
+    for (int i = 0; i < 3; ++i) {
+      CopyText(key, keys[i]);
+      memset(bez, 'n', sizeof bez);
+      bez[i == 2 ? c.third_len : 4 + i] = '\0';  // "nnnn", "nnnnn", ...
+      EXPECT_EQ(Sql_Change(&ch, in), 0);         // kept, not run
+      if (i == 0 && c.other_between) {
+        EXPECT_EQ(Sql_Exec(&other, nullptr, 0), 0);
+      }
+    }
+    EXPECT_EQ(Sql_DeferCount(), 3);
+    int32_t rc = Sql_DeferRun();
+    EXPECT_EQ(rc == 0, c.stands) << rc;
+    EXPECT_FALSE(Sql_Deferring());
+    if (rc == 0) {
+      EXPECT_TRUE(Sql_InUnit());
+      EXPECT_EQ(Sql_End(true), 0);
+    } else {
+      EXPECT_FALSE(Sql_InUnit());  // rolled back
+    }
+    std::string want_a1 = c.stands ? "nnnn" : "alt", want_a2 = c.stands ? "nnnnn" : "alt";
+    EXPECT_EQ(tree_.Value("SELECT UbgBez FROM Kvs521Ubg WHERE UbgUbg='A1'"), want_a1);
+    EXPECT_EQ(tree_.Value("SELECT UbgBez FROM Kvs521Ubg WHERE UbgUbg='A2'"), want_a2);
+    EXPECT_EQ(tree_.Value("SELECT UbgBez FROM Kvs521Ubg WHERE UbgUbg='A3'"),
+              c.stands ? "nnnnn" : "alt");
+    // The change between ran in the unit: it went with the unit's rollback.
+    EXPECT_EQ(tree_.Value("SELECT coalesce(UbgTxt, '-') FROM Kvs521Ubg WHERE UbgUbg='A4'"), "-");
+  }
+  // A commit runs what is still kept; a rollback forgets it.
+  tree_.Exec("UPDATE Kvs521Ubg SET UbgBez='alt'");
+  for (bool commit : {true, false}) {
+    ASSERT_EQ(Sql_Begin(), 0);
+    Sql_DeferBegin();
+    CopyText(key, "A1");
+    CopyText(bez, commit ? "neu" : "nie");
+    EXPECT_EQ(Sql_Change(&ch, in), 0);
+    EXPECT_EQ(Sql_End(commit), 0);
+    EXPECT_FALSE(Sql_Deferring());
+    EXPECT_EQ(tree_.Value("SELECT UbgBez FROM Kvs521Ubg WHERE UbgUbg='A1'"), "neu");
+  }
+}
+
 TEST_F(SqlTest, CursorKeepsItsRowsWhileTheSessionChangesAndCommits) {
   char marker[9] = "M1", key[5] = "", none[9] = "";
   HostVar in[] = {HvStr(marker)};
