@@ -6,10 +6,14 @@
 // groups: the records of up to Dnl_GroupRows() rows (or of what arrived within
 // Dnl_GroupMs()) are appended, every send-buffer file the group wrote to is
 // made durable with one data sync, and only then are the group's releases
-// committed, together. Each release still runs right after its record is
-// written, inside its own savepoint, so its failures are logged at once. A
-// crash loses nothing: at most the rows of the unfinished group are sent
-// again by the next run. A row whose record was not written keeps its marks.
+// committed, together. On the embedded database each release runs right
+// after its record is written, inside its own savepoint, so its failures
+// are logged at once; on a server the group's releases go in one round trip
+// before its records are written (Dnl_Flush), and a group in which any of
+// them does not stand is done again row by row, with the same records,
+// releases and log entries. A crash loses nothing: at most the rows of the
+// unfinished group are sent again by the next run. A row whose record was
+// not written keeps its marks.
 //
 // Before a failure is handled (a record not written, a lock that timed out,
 // the order headers' stop at their first failure) the group so far is made

@@ -40,6 +40,10 @@ struct OdbcStmt {
   bool at_end = false;      // cursor: the last fetch found no row
   std::string direct;       // savepoint and rollback: the text, run as it stands
   std::string sql;          // a change: the text in the server's dialect (batches)
+  // A change in batches on PostgreSQL: prepared on the server once per
+  // session under this name ("execute" then costs no parse and plan);
+  // empty: not yet tried, "-": the server could not prepare it.
+  std::string server_name;
   bool noop = false;        // a savepoint release the server has no statement for
   bool uses_clock = false;  // the text reads the session's clock (vk.clock)
   std::vector<SQLLEN> ind;  // lengths and NULL indicators of the inputs
@@ -133,10 +137,18 @@ class OdbcBackend final : public DbBackend {
     bool clock = false;
     int inputs = 0;
     for (int i = 0; i < n; ++i) {
-      const OdbcStmt* p = static_cast<const OdbcStmt*>(sts[i]->handle);
+      OdbcStmt* p = static_cast<OdbcStmt*>(sts[i]->handle);
       if (p->sql.empty() || nin[i] != p->nparams) return -1008;  // not all variables bound
-      batch_text_ += p->sql;
-      batch_text_ += ";\n";
+      if (p->server_name.empty()) PrepareOnServer(p);
+      if (p->server_name[0] != '-') {
+        batch_text_ += "execute ";
+        batch_text_ += p->server_name;
+        for (int k = 0; k < p->nparams; ++k) batch_text_ += k ? ",?" : "(?";
+        batch_text_ += p->nparams ? ");\n" : ";\n";
+      } else {
+        batch_text_ += p->sql;
+        batch_text_ += ";\n";
+      }
       clock = clock || p->uses_clock;
       inputs += nin[i];
     }
@@ -379,6 +391,37 @@ class OdbcBackend final : public DbBackend {
 
  private:
   static SQLCHAR* Text(const char* s) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s)); }
+
+  // Prepares a change on the server under a name of its own ("prepare ...
+  // as" with the driver's placeholders as $1, $2, ...). A prepared
+  // statement outlives the rollback of the transaction it was made in.
+  void PrepareOnServer(OdbcStmt* p) {
+    char name[32];
+    snprintf(name, sizeof name, "vk_b%d", ++server_names_);
+    std::string text("prepare ");
+    text.append(name).append(" as ");
+    int k = 0;
+    char quote = 0;
+    for (char c : p->sql) {
+      if (quote) {
+        if (c == quote) quote = 0;
+      } else if (c == '\'' || c == '"') {
+        quote = c;
+      } else if (c == '?') {
+        char number[16];
+        int len = snprintf(number, sizeof number, "$%d", ++k);
+        text.append(number, static_cast<size_t>(len));
+        continue;
+      }
+      text.push_back(c);
+    }
+    if (k == p->nparams && Direct(text.c_str()) == SQL_OK) {
+      p->server_name.assign(name);
+      return;
+    }
+    p->server_name.assign(1, '-');  // the change goes as its text
+    if (!dirty_) clock_sent_ = -1;  // the failure may have taken the transaction along
+  }
 
   // Connects with a full connection string, manual commit.
   int32_t Login(const std::string& conn) {
@@ -646,6 +689,7 @@ class OdbcBackend final : public DbBackend {
   SQLHDBC dbc_ = SQL_NULL_HDBC;
   SQLHSTMT batch_ = SQL_NULL_HSTMT;  // the handle batches run on
   std::string batch_text_;
+  int server_names_ = 0;  // changes prepared on the server so far
   std::vector<SQLLEN> batch_ind_;
   bool connected_ = false;
   bool lost_ = false;
