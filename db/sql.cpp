@@ -332,6 +332,11 @@ int32_t Sql_DeferRun() {
 
 void Sql_SetDeferAlways(bool on) { g_defer.always = on; }
 
+void Sql_RefreshStatistics(const char* table) {
+  DbBackend* be = Db_Backend();
+  if (be && !g_unit) be->RefreshStatistics(table);
+}
+
 int32_t Sql_LockWaitMs() { return g_lock_timed_out ? 1000 : 10000; }
 
 void Sql_SetCommitHook(void (*hook)()) { g_commit_hook = hook; }

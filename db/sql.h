@@ -185,6 +185,10 @@ bool Sql_Deferring();
 int Sql_DeferCount();
 void Sql_DeferCut(int n);
 int32_t Sql_DeferRun();
+// The server's statistics of a table brought up to date before its rows
+// are released one by one (best effort; nothing on the embedded database).
+void Sql_RefreshStatistics(const char* table);
+
 // Tests: defer on a back end that runs the kept changes one by one.
 void Sql_SetDeferAlways(bool on);
 

@@ -276,6 +276,7 @@ int32_t Dnl_Run(const TableDownload<Row>& t, const char* date, const char* time,
   run.date = date;
   run.time = time;
   run.marker = marker;
+  if (releases) Sql_RefreshStatistics(t.table);
   int32_t rc = t.open(marker);
   if (rc != 0) {
     Msg_Report(t.name, t.open_failure, rc);

@@ -89,6 +89,25 @@ TEST(FrameRunTest, RowsTheirReleasesLeaveMarkedAreNotCountedAsReleased) {
   EXPECT_EQ(c.Marks(tree, c.Key(2)), "M1/LOE");
 }
 
+// On a server, a releasing download first brings the statistics of its
+// table up to date: marks that changed in bulk (an update request re-marks
+// whole ranges) would otherwise lead the planner to the marker index for
+// every single-row release, reading all marked rows each time.
+TEST(FrameRunTest, OnAServerADownloadRefreshesItsTablesStatisticsFirst) {
+  if (!Test_OnServer()) GTEST_SKIP() << "the embedded database keeps no statistics";
+  GroupsTree tree;
+  const TableCase& c = ReleasingTables()[4];
+  for (int i = 1; i <= 30; ++i) c.Insert(tree, c.Key(i), "M1", "AEN");
+  const std::string stats = "SELECT count(*) FROM pg_stats WHERE tablename = lower('" + c.Table() +
+                            "') AND attname = lower('" + c.Dwn() + "')";
+  ASSERT_EQ(tree.Value(stats), "0");  // never looked at
+  ASSERT_EQ(Db_ConnectWith(tree.login().c_str(), tree.pass().c_str(), tree.net8().c_str()), 0);
+  EXPECT_EQ(DownloadOf(c.keyword)("20240307", "090502", "M1"), 0);
+  dbDisconnect();
+  EXPECT_EQ(tree.Value(stats), "1");
+  EXPECT_EQ(c.Marks(tree, c.Key(30)), "<NULL>/<NULL>");
+}
+
 // A group that has been open for its time ends with the row that finds it
 // so, however few rows it holds.
 TEST(FrameRunTest, AGroupEndsWhenItHasBeenOpenLongEnough) {

@@ -48,6 +48,10 @@ class DbBackend {
   virtual int32_t ExecuteBatch(SqlStmt* const* sts, const HostVar* in, const int* nin, int n,
                                int32_t* codes);
   virtual bool BatchesChanges() const { return false; }
+  // Brings the server's statistics of a table up to date (a planner that
+  // still takes the download marker for rare would scan every marked row
+  // for each single-row release). Best effort: a refusal changes nothing.
+  virtual void RefreshStatistics(const char* /*table*/) {}
 };
 
 // Back ends the program is built with.

@@ -119,6 +119,18 @@ class OdbcBackend final : public DbBackend {
   // statement needs keeping).
   bool UndoesFailedStatement() const override { return statement_undone_ || dbms_oracle_; }
 
+  // The marks of many rows change at once (an update request re-marks whole
+  // ranges, the host system marks what it wants sent): until the server's
+  // statistics follow, its planner may take the marker index for a
+  // release's row instead of the key, and read every marked row each time.
+  void RefreshStatistics(const char* table) override {
+    if (dialect_ != DIALECT_POSTGRESQL || lost_ || !dbc_ || dirty_ || unit_) return;
+    char sql[96];
+    snprintf(sql, sizeof sql, "analyze %.64s", table);
+    Direct(sql);
+    Commit();
+  }
+
   // psqlODBC takes several statements in one text, with their placeholders
   // numbered on through all of them, and sends them as one message; their
   // results come back one after another.
