@@ -205,25 +205,31 @@ TEST_F(AplDownloadTest, WorkplaceWithoutOneValidCostCentreStaysMarked) {
 }
 
 // The workplaces of a group share its cost centre: read once per group and
-// download, each group its own answer, and afresh by the next download.
+// download, each group its own answer (G171 shares G1's place in the
+// download's table of groups), and afresh by the next download.
 TEST_F(AplDownloadTest, WorkplacesOfAGroupShareItsCostCentreAndTheNextDownloadReadsItAfresh) {
+  tree_.Exec(
+      "INSERT INTO Kvs537Ksg (KsgApg, KsgGvo, KsgGbi, KsgKst) VALUES "
+      "('G171', '2020-01-01 00:00:00', NULL, '4300')");
   for (const char* apl : {"P1", "P3"}) Place(apl, "FB01", "G1", "M1", "AEN");
   for (const char* apl : {"P2", "P4"}) Place(apl, "FB01", "TWO", "M1", "AEN");
+  Place("P5", "FB01", "G171", "M1", "AEN");
   ASSERT_EQ(Apl_Dnl("20240307", "090502", "M1"), 0);
   const std::string sent = "Apl_Dnl|Fehler beim Senden von AplS\xE4tze|";
   EXPECT_EQ(Log(), (std::vector<std::string>{sent + "-2112", sent + "-2112"}));
   std::string f = ReadFileBytes(tree_.buff() + "/SndDnl1.buf");
-  ASSERT_EQ(f.size(), 2 * 552u);
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(f.substr(552 * i + 111, 10), L(i == 0 ? "P1" : "P3", 10));
-    EXPECT_EQ(f.substr(552 * i + 111 + 58, 7), L("4100", 7));
+  ASSERT_EQ(f.size(), 3 * 552u);
+  const char* want[][2] = {{"P1", "4100"}, {"P3", "4100"}, {"P5", "4300"}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(f.substr(552 * i + 111, 10), L(want[i][0], 10));
+    EXPECT_EQ(f.substr(552 * i + 111 + 58, 7), L(want[i][1], 7));
   }
   tree_.Exec("UPDATE Kvs537Ksg SET KsgKst = '4200' WHERE KsgApg = 'G1'");
   tree_.Exec("UPDATE Kvs531Apl SET AplDwn = 'M2', AplDna = 'AEN' WHERE AplApl = 'P3'");
   ASSERT_EQ(Apl_Dnl("20240307", "090502", "M2"), 0);
   f = ReadFileBytes(tree_.buff() + "/SndDnl1.buf");
-  ASSERT_EQ(f.size(), 3 * 552u);
-  EXPECT_EQ(f.substr(2 * 552 + 111 + 58, 7), L("4200", 7));
+  ASSERT_EQ(f.size(), 4 * 552u);
+  EXPECT_EQ(f.substr(3 * 552 + 111 + 58, 7), L("4200", 7));
 }
 
 }  // namespace
