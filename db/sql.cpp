@@ -200,9 +200,6 @@ static int32_t Keep(SqlStmt* rollback, SqlStmt* release) {
 }
 
 int32_t Sql_Change(SqlChange* ch, const HostVar* in, int nin) {
-  // Inside a unit of work on a back end that undoes a failed statement
-  // alone, the statement is its own savepoint.
-  DbBackend* be = Db_Backend();
   if (g_defer.on && g_unit) {
     // A statement that cannot be prepared fails the run: done again one
     // by one, its failure is reported where it belongs.
@@ -213,6 +210,9 @@ int32_t Sql_Change(SqlChange* ch, const HostVar* in, int nin) {
       g_defer.spoiled = true;
     return SQL_OK;
   }
+  // Inside a unit of work on a back end that undoes a failed statement
+  // alone, the statement is its own savepoint.
+  DbBackend* be = Db_Backend();
   if (g_depth > 0 && be && be->UndoesFailedStatement()) return Sql_Exec(&ch->change, in, nin);
   int32_t rc = Sql_Exec(&ch->savepoint, nullptr, 0);
   if (rc != SQL_OK) return rc;  // nothing was changed

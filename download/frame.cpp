@@ -64,6 +64,10 @@ const char* Dnl_Kind(const char* marker) { return strcmp(marker, "InfToGen") == 
 int32_t Dnl_GroupRows() { return g_group_rows; }
 int32_t Dnl_GroupMs() { return g_group_ms; }
 
+bool Dnl_GroupDone(int32_t rows, int64_t started_ms) {
+  return rows >= g_group_rows || Dnl_NowMs() - started_ms >= g_group_ms;
+}
+
 void Dnl_SetGroup(int32_t rows, int32_t ms) {
   g_group_rows = rows > 0 ? rows : 1;
   g_group_ms = ms > 0 ? ms : 1;
@@ -112,7 +116,7 @@ void Dnl_GroupRow(DnlRun* run, const char* key, bool released) {
 
 void Dnl_GroupCheck(DnlRun* run) {
   if (!run->open) return;
-  if (run->rows >= g_group_rows || Dnl_NowMs() - run->started_ms >= g_group_ms) Dnl_GroupEnd(run);
+  if (Dnl_GroupDone(run->rows, run->started_ms)) Dnl_GroupEnd(run);
 }
 
 void Dnl_GroupEnd(DnlRun* run) {

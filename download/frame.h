@@ -87,6 +87,8 @@ const char* Dnl_Kind(const char* marker);
 // Group size: rows per group, and the longest a group stays open.
 int32_t Dnl_GroupRows();
 int32_t Dnl_GroupMs();
+// True when a group of this many rows, opened at started_ms, is to end now.
+bool Dnl_GroupDone(int32_t rows, int64_t started_ms);
 void Dnl_SetGroup(int32_t rows, int32_t ms);  // tests and the benchmark
 // The clock a group's age is read from (milliseconds, monotonic); tests set
 // their own (nullptr: the system's).
@@ -252,17 +254,18 @@ bool Dnl_Flush(const TableDownload<Row>& t, DnlRun* run, DnlHeld<Row>* held, int
   return true;
 }
 
-// The held rows of one download (room for a group, kept for the process).
-template <class Row>
-DnlHeld<Row>* Dnl_HeldRows(int32_t rows) {
-  static DnlHeld<Row>* held = nullptr;
+// Room for a group's rows (T: what a row needs while it is held), kept for
+// the process and grown with the groups.
+template <class T>
+T* Dnl_GroupRoom(int32_t rows) {
+  static T* room = nullptr;
   static int32_t size = 0;
   if (size < rows) {
-    delete[] held;
-    held = new DnlHeld<Row>[static_cast<size_t>(rows)]();
+    delete[] room;
+    room = new T[static_cast<size_t>(rows)]();
     size = rows;
   }
-  return held;
+  return room;
 }
 
 template <class Row>
@@ -283,7 +286,7 @@ int32_t Dnl_Run(const TableDownload<Row>& t, const char* date, const char* time,
     Dnl_Finish(&run);
     return rc;
   }
-  DnlHeld<Row>* held = defer ? Dnl_HeldRows<Row>(Dnl_GroupRows()) : nullptr;
+  DnlHeld<Row>* held = defer ? Dnl_GroupRoom<DnlHeld<Row>>(Dnl_GroupRows()) : nullptr;
   int32_t nheld = 0;
   DnlHeld<Row> one;  // the row done at once
   char text[96];
@@ -315,7 +318,7 @@ int32_t Dnl_Run(const TableDownload<Row>& t, const char* date, const char* time,
       const int kept = Sql_DeferCount();
       if (h.format == 0 && IP_Covers(t.route(h.row)) && t.release(h.row) == 0) {
         ++nheld;
-        if (nheld < Dnl_GroupRows() && Dnl_NowMs() - run.started_ms < Dnl_GroupMs()) continue;
+        if (!Dnl_GroupDone(nheld, run.started_ms)) continue;
         if (!Dnl_Flush(t, &run, held, &nheld, &result)) break;
         continue;
       }

@@ -29,20 +29,6 @@ struct TableRemark {
 // Commits the re-markings so far; a failed commit is reported once.
 void Dnl_RemarkCommit(const char* name, const char* failure);
 
-// The rows of a deferred re-marking group (room for a group, kept for the
-// process).
-template <class Row>
-Row* Dnl_RemarkRows(int32_t rows) {
-  static Row* held = nullptr;
-  static int32_t size = 0;
-  if (size < rows) {
-    delete[] held;
-    held = new Row[static_cast<size_t>(rows)]();
-    size = rows;
-  }
-  return held;
-}
-
 // Walks the key-range cursor the caller has opened, and closes it. On a
 // server the re-markings of a group go in one round trip; when any of them
 // does not stand, none does, and the group is re-marked again row by row,
@@ -50,7 +36,7 @@ Row* Dnl_RemarkRows(int32_t rows) {
 template <class Row>
 void Dnl_Remark(const TableRemark<Row>& t, const char* marker) {
   const bool defer = Sql_CanDefer();
-  Row* held = defer ? Dnl_RemarkRows<Row>(Dnl_GroupRows()) : nullptr;
+  Row* held = defer ? Dnl_GroupRoom<Row>(Dnl_GroupRows()) : nullptr;
   int32_t nheld = 0;
   Row one;
   char key[DNL_KEY_SIZE];
@@ -80,8 +66,7 @@ void Dnl_Remark(const TableRemark<Row>& t, const char* marker) {
       return false;
     }
     if (rc != 0) Msg_Report(t.name, t.failure, rc);
-    if (++rows >= Dnl_GroupRows() || Dnl_NowMs() - started >= Dnl_GroupMs())
-      Dnl_RemarkCommit(t.name, t.failure);
+    if (Dnl_GroupDone(++rows, started)) Dnl_RemarkCommit(t.name, t.failure);
     return true;
   };
   // The held rows' re-markings, sent together and committed, or done again.
@@ -118,7 +103,7 @@ void Dnl_Remark(const TableRemark<Row>& t, const char* marker) {
     if (!Sql_Deferring()) Sql_DeferBegin();
     t.remark(row, marker);  // kept: answers 0
     ++nheld;
-    if ((nheld >= Dnl_GroupRows() || Dnl_NowMs() - started >= Dnl_GroupMs()) && !flush()) break;
+    if (Dnl_GroupDone(nheld, started) && !flush()) break;
   }
   flush();
   Dnl_RemarkCommit(t.name, t.failure);
